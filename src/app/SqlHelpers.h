@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+class Dataset;
+
+// The two ways every window runs SQL on a query, and the helpers built on them.
+
+// Closes the query, sets the text, opens it and moves to the first row. A
+// database failure shows "错误" with the driver's message, "\n\r" and the SQL,
+// and gives false with the query closed.
+bool OpenSql(Dataset &query, const QString &sql);
+
+// Closes the query and runs a statement without result set. A database
+// failure shows the same box as OpenSql and then rethrows the SqlError so the
+// caller's remaining steps do not run.
+bool ExecSql(Dataset &query, const QString &sql);
+
+// While the dataset is editing or inserting: ask whether to save; OK posts,
+// anything else cancels; result true. Otherwise nothing happens, false.
+bool ConfirmSaveChanges(Dataset &dataset);
+
+// The sort clause of a table key from S_ORDER, e.g. " order by AS01 ,AI02 DESC";
+// empty when the key has no rows.
+QString BuildOrderClause(Dataset &query, const QString &tableKey);
