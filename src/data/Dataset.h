@@ -27,6 +27,9 @@ public:
     // How a column is held. Dates are day numbers in the store and QDate here.
     enum class FieldKind { Int32, Int64, Double, Date, Text };
     using Bookmark = qint64; // -1: no row
+    Q_ENUM(State)
+    Q_ENUM(SortOrder)
+    Q_ENUM(FieldKind)
 
     explicit Dataset(QObject *parent = nullptr); // uses the shared connection at open time
     explicit Dataset(const QString &connectionName, QObject *parent = nullptr);
@@ -58,6 +61,9 @@ public:
     int fieldIndex(const QString &name) const;  // without regard to case; -1 when absent
     bool hasField(const QString &name) const { return fieldIndex(name) >= 0; }
     FieldKind fieldKind(int col) const;
+    // The auto-number key of the update table: the store assigns it, so
+    // setValue refuses it.
+    bool fieldReadOnly(int col) const;
     // Makes a column a date column (by default: field codes like AD01/BD04 and
     // columns whose name starts with 'D', such as DSDATE). Call before open().
     void setDateField(const QString &name, bool isDate = true);
@@ -96,6 +102,7 @@ public:
     void next();
     void last();
     Bookmark bookmark() const;
+    Bookmark bookmarkAt(int pos) const;
     bool bookmarkValid(Bookmark b) const;
     bool gotoBookmark(Bookmark b); // false when the row is gone
     // Moves to the first row (in the current order) whose field equals value;
@@ -104,7 +111,11 @@ public:
     bool locate(const QString &field, const QVariant &value, bool caseInsensitive = false, bool partial = false);
 
     // --- editing -------------------------------------------------------------
+    // Every move, append, sort and locate first leaves Edit/Insert state: a
+    // modified row is posted (which may throw), an untouched one cancelled.
+    // Values set by newRecord handlers do not count as modifications.
     State state() const;
+    bool isModified() const;
     bool isEditing() const { return state() == State::Edit || state() == State::Insert; }
     void append(); // new row at the end, Insert state, emits newRecord
     void edit();   // current row into Edit state
