@@ -16,8 +16,17 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <new>
+#include <type_traits>
 #include <vector>
+
+#ifdef Q_OS_LINUX
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 
 using FieldKind = Dataset::FieldKind;
 
@@ -162,8 +171,145 @@ QString sqlErrorText(const QSqlError &e)
 } // namespace
 
 // ---------------------------------------------------------------------------
-// Column store: one typed vector per column plus a null bitmap. Slots are only
-// ever appended; a posted edit writes the row into a new slot.
+// A growable array of plain values. Large ones live in their own mapping and
+// grow and shrink with mremap, so filling a column of a million rows never
+// copies it (std::vector would copy it about twice: growing and fitting).
+template <typename T>
+class PodBuffer {
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    PodBuffer() = default;
+    PodBuffer(const PodBuffer &) = delete;
+    PodBuffer &operator=(const PodBuffer &) = delete;
+    PodBuffer(PodBuffer &&o) noexcept { swap(o); }
+    PodBuffer &operator=(PodBuffer &&o) noexcept
+    {
+        PodBuffer(std::move(o)).swap(*this);
+        return *this;
+    }
+    ~PodBuffer() { release(); }
+
+    void swap(PodBuffer &o) noexcept
+    {
+        std::swap(m_data, o.m_data);
+        std::swap(m_size, o.m_size);
+        std::swap(m_cap, o.m_cap);
+        std::swap(m_mapped, o.m_mapped);
+    }
+
+    size_t size() const { return m_size; }
+    bool empty() const { return m_size == 0; }
+    size_t capacity() const { return m_cap; }
+    T *data() { return m_data; }
+    const T *data() const { return m_data; }
+    T &operator[](size_t i) { return m_data[i]; }
+    const T &operator[](size_t i) const { return m_data[i]; }
+    T &back() { return m_data[m_size - 1]; }
+    const T *begin() const { return m_data; }
+    const T *end() const { return m_data + m_size; }
+
+    void push_back(T v)
+    {
+        if (m_size == m_cap)
+            grow(m_size + 1);
+        m_data[m_size++] = v;
+    }
+    void append(const T *p, size_t n)
+    {
+        if (m_size + n > m_cap)
+            grow(m_size + n);
+        if (n)
+            std::memcpy(m_data + m_size, p, n * sizeof(T));
+        m_size += n;
+    }
+    template <typename U>
+    void assignFrom(const PodBuffer<U> &src)
+    {
+        PodBuffer out;
+        out.grow(src.size());
+        for (size_t i = 0; i < src.size(); ++i)
+            out.m_data[i] = T(src[i]);
+        out.m_size = src.size();
+        swap(out);
+    }
+    void shrinkToFit()
+    {
+        if (m_cap > m_size)
+            resizeStorage(m_size);
+    }
+
+private:
+    static constexpr size_t kMapFrom = size_t(1) << 20;
+    T *m_data = nullptr;
+    size_t m_size = 0;
+    size_t m_cap = 0;
+    bool m_mapped = false;
+
+    void grow(size_t need)
+    {
+        size_t cap = std::max<size_t>(16, m_cap + m_cap / 2);
+        resizeStorage(std::max(cap, need));
+    }
+
+    void release()
+    {
+        if (!m_data)
+            return;
+#ifdef Q_OS_LINUX
+        if (m_mapped)
+            munmap(m_data, m_cap * sizeof(T));
+        else
+#endif
+            std::free(m_data);
+        m_data = nullptr;
+        m_size = m_cap = 0;
+        m_mapped = false;
+    }
+
+    void resizeStorage(size_t cap)
+    {
+        if (cap == 0) {
+            release();
+            return;
+        }
+#ifdef Q_OS_LINUX
+        static const size_t page = size_t(sysconf(_SC_PAGESIZE));
+        size_t bytes = cap * sizeof(T);
+        if (bytes >= kMapFrom || m_mapped) {
+            bytes = (bytes + page - 1) / page * page;
+            void *p = MAP_FAILED;
+            if (m_mapped) {
+                p = mremap(m_data, m_cap * sizeof(T), bytes, MREMAP_MAYMOVE);
+            } else {
+                p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+                if (p != MAP_FAILED && m_data) {
+                    std::memcpy(p, m_data, m_size * sizeof(T));
+                    std::free(m_data);
+                }
+            }
+            if (p == MAP_FAILED)
+                throw std::bad_alloc();
+            m_data = static_cast<T *>(p);
+            m_cap = bytes / sizeof(T);
+            m_mapped = true;
+            return;
+        }
+#endif
+        void *p = std::realloc(m_data, cap * sizeof(T));
+        if (!p)
+            throw std::bad_alloc();
+        m_data = static_cast<T *>(p);
+        m_cap = cap;
+    }
+};
+
+// ---------------------------------------------------------------------------
+// Column store: per column one typed vector holding the non-null values only,
+// a presence bitmap, and per 64 slots the number of values before them, so a
+// slot finds its value with one popcount. Archive tables leave many fields
+// empty; those cost a bit and a half per row. Slots are only ever appended; a
+// posted edit writes the row into a new slot.
 
 class DatasetStorage {
 public:
@@ -171,22 +317,33 @@ public:
         QString name;
         FieldKind kind = FieldKind::Text;
         bool decided = true; // false: kind still taken from the values
-        std::vector<quint64> nulls;
-        std::vector<qint32> i32;
-        std::vector<qint64> i64;
-        std::vector<double> dbl; // Double and Date
-        std::vector<quint32> offsets{0};
-        std::vector<char16_t> chars;
+        PodBuffer<quint64> present; // bit set: the slot holds a value
+        PodBuffer<quint32> rank;    // values held before each word of present
+        quint32 values = 0;
+        PodBuffer<qint32> i32;
+        PodBuffer<qint64> i64;
+        PodBuffer<double> dbl; // Double and Date
+        PodBuffer<quint32> offsets; // Text: end of each value in chars (the first starts at 0)
+        PodBuffer<char16_t> chars;
 
-        bool isNull(int slot) const { return (nulls[size_t(slot) >> 6] >> (slot & 63)) & 1U; }
-        QStringView textView(int slot) const
+        bool isNull(int slot) const { return !((present[size_t(slot) >> 6] >> (slot & 63)) & 1U); }
+        // Index of a non-null slot's value.
+        size_t idx(int slot) const
         {
-            const quint32 b = offsets[size_t(slot)];
-            return QStringView(chars.data() + b, qsizetype(offsets[size_t(slot) + 1] - b));
+            const size_t w = size_t(slot) >> 6;
+            const quint64 below = present[w] & ((quint64(1) << (slot & 63)) - 1);
+            return rank[w] + size_t(__builtin_popcountll(below));
         }
+        QStringView textAt(size_t k) const
+        {
+            const quint32 b = k ? offsets[k - 1] : 0;
+            return QStringView(chars.data() + b, qsizetype(offsets[k] - b));
+        }
+        QStringView textView(int slot) const { return textAt(idx(slot)); }
         qint64 bytes() const
         {
-            return qint64(nulls.capacity() * sizeof(quint64) + i32.capacity() * sizeof(qint32)
+            return qint64(present.capacity() * sizeof(quint64) + rank.capacity() * sizeof(quint32)
+                          + i32.capacity() * sizeof(qint32)
                           + i64.capacity() * sizeof(qint64) + dbl.capacity() * sizeof(double)
                           + offsets.capacity() * sizeof(quint32) + chars.capacity() * sizeof(char16_t));
         }
@@ -197,30 +354,23 @@ public:
     QDate origin;
 
     // --- appending one slot, column by column (the caller ends it with endSlot)
-    void markNull(Column &c, bool null)
+    void markSlot(Column &c, bool present)
     {
         const size_t s = size_t(slotCount);
-        if ((s & 63) == 0)
-            c.nulls.push_back(0);
-        if (null)
-            c.nulls.back() |= quint64(1) << (s & 63);
-    }
-    void pushNull(Column &c)
-    {
-        markNull(c, true);
-        switch (c.kind) {
-        case FieldKind::Int32: c.i32.push_back(0); break;
-        case FieldKind::Int64: c.i64.push_back(0); break;
-        case FieldKind::Double:
-        case FieldKind::Date: c.dbl.push_back(0); break;
-        case FieldKind::Text: c.offsets.push_back(c.offsets.back()); break;
+        if ((s & 63) == 0) {
+            c.present.push_back(0);
+            c.rank.push_back(c.values);
+        }
+        if (present) {
+            c.present.back() |= quint64(1) << (s & 63);
+            ++c.values;
         }
     }
+    void pushNull(Column &c) { markSlot(c, false); }
     void pushText(Column &c, const QChar *data, qsizetype len)
     {
-        markNull(c, false);
-        const char16_t *p = reinterpret_cast<const char16_t *>(data);
-        c.chars.insert(c.chars.end(), p, p + len);
+        markSlot(c, true);
+        c.chars.append(reinterpret_cast<const char16_t *>(data), size_t(len));
         if (c.chars.size() > std::numeric_limits<quint32>::max())
             throw AppError(QStringLiteral("字段 %1 的文字太多，无法全部装入。").arg(c.name));
         c.offsets.push_back(quint32(c.chars.size()));
@@ -246,14 +396,14 @@ public:
             break;
         case FieldKind::Int32:
             if (t == QMetaType::Int) {
-                markNull(c, false);
+                markSlot(c, true);
                 c.i32.push_back(*static_cast<const int *>(v.constData()));
                 return;
             }
             if (t == QMetaType::LongLong) {
                 const qint64 x = *static_cast<const qlonglong *>(v.constData());
                 if (fitsInt32(x)) {
-                    markNull(c, false);
+                    markSlot(c, true);
                     c.i32.push_back(qint32(x));
                     return;
                 }
@@ -261,7 +411,7 @@ public:
             break;
         case FieldKind::Int64:
             if (t == QMetaType::LongLong || t == QMetaType::Int) {
-                markNull(c, false);
+                markSlot(c, true);
                 c.i64.push_back(v.toLongLong());
                 return;
             }
@@ -269,12 +419,12 @@ public:
         case FieldKind::Double:
         case FieldKind::Date:
             if (t == QMetaType::Double) {
-                markNull(c, false);
+                markSlot(c, true);
                 c.dbl.push_back(*static_cast<const double *>(v.constData()));
                 return;
             }
             if (t == QMetaType::LongLong || t == QMetaType::Int) {
-                markNull(c, false);
+                markSlot(c, true);
                 c.dbl.push_back(double(v.toLongLong()));
                 return;
             }
@@ -364,18 +514,18 @@ public:
         switch (c.kind) {
         case FieldKind::Int32:
             if (cls == Int && fitsInt32(iv)) {
-                markNull(c, false);
+                markSlot(c, true);
                 c.i32.push_back(qint32(iv));
                 return;
             }
             if (cls == Real && wholeInt64(dv, &iv) && fitsInt32(iv)) {
-                markNull(c, false);
+                markSlot(c, true);
                 c.i32.push_back(qint32(iv));
                 return;
             }
             if (cls == Int || (cls == Real && wholeInt64(dv, &iv))) {
                 widen(c, FieldKind::Int64);
-                markNull(c, false);
+                markSlot(c, true);
                 c.i64.push_back(iv);
                 return;
             }
@@ -383,7 +533,7 @@ public:
             break;
         case FieldKind::Int64:
             if (cls == Int || (cls == Real && wholeInt64(dv, &iv))) {
-                markNull(c, false);
+                markSlot(c, true);
                 c.i64.push_back(iv);
                 return;
             }
@@ -407,7 +557,7 @@ public:
                                                         : v.toDate().toString(QStringLiteral("yyyy-MM-dd"));
             pushText(c, sv);
         } else {
-            markNull(c, false);
+            markSlot(c, true);
             c.dbl.push_back(cls == Int ? double(iv) : dv);
         }
     }
@@ -417,52 +567,44 @@ public:
     {
         if (c.kind == to)
             return;
-        const int n = int(c.kind == FieldKind::Text ? c.offsets.size() - 1
-                          : c.kind == FieldKind::Int32 ? c.i32.size()
-                          : c.kind == FieldKind::Int64 ? c.i64.size()
-                                                        : c.dbl.size());
         if (to == FieldKind::Text) {
-            std::vector<quint32> offsets{0};
-            std::vector<char16_t> chars;
-            for (int s = 0; s < n; ++s) {
-                if (!c.isNull(s)) {
-                    const QString t = cellText(c, s);
-                    const char16_t *p = reinterpret_cast<const char16_t *>(t.constData());
-                    chars.insert(chars.end(), p, p + t.size());
-                }
+            PodBuffer<quint32> offsets;
+            PodBuffer<char16_t> chars;
+            for (size_t k = 0; k < c.values; ++k) {
+                const QString t = valueText(c, k);
+                chars.append(reinterpret_cast<const char16_t *>(t.constData()), size_t(t.size()));
                 offsets.push_back(quint32(chars.size()));
             }
             c.offsets.swap(offsets);
             c.chars.swap(chars);
         } else if (to == FieldKind::Int64) {
-            c.i64.assign(c.i32.begin(), c.i32.end());
+            c.i64.assignFrom(c.i32);
         } else if (to == FieldKind::Double || to == FieldKind::Date) {
             if (c.kind == FieldKind::Int32)
-                c.dbl.assign(c.i32.begin(), c.i32.end());
+                c.dbl.assignFrom(c.i32);
             else if (c.kind == FieldKind::Int64)
-                c.dbl.assign(c.i64.begin(), c.i64.end());
+                c.dbl.assignFrom(c.i64);
         }
-        c.i32 = {};
-        c.i64 = {};
+        c.i32 = PodBuffer<qint32>();
+        c.i64 = PodBuffer<qint64>();
         if (to != FieldKind::Double && to != FieldKind::Date)
-            c.dbl = {};
+            c.dbl = PodBuffer<double>();
         c.kind = to;
     }
 
     // --- reading
-    QString cellText(const Column &c, int s) const
+    QString valueText(const Column &c, size_t k) const
     {
-        if (c.isNull(s))
-            return {};
         switch (c.kind) {
-        case FieldKind::Int32: return QString::number(c.i32[size_t(s)]);
-        case FieldKind::Int64: return QString::number(c.i64[size_t(s)]);
-        case FieldKind::Double: return numberText(c.dbl[size_t(s)]);
-        case FieldKind::Date: return dateOf(origin, c.dbl[size_t(s)]).toString(QStringLiteral("yyyy-MM-dd"));
-        case FieldKind::Text: return c.textView(s).toString();
+        case FieldKind::Int32: return QString::number(c.i32[k]);
+        case FieldKind::Int64: return QString::number(c.i64[k]);
+        case FieldKind::Double: return numberText(c.dbl[k]);
+        case FieldKind::Date: return dateOf(origin, c.dbl[k]).toString(QStringLiteral("yyyy-MM-dd"));
+        case FieldKind::Text: return c.textAt(k).toString();
         }
         return {};
     }
+    QString cellText(const Column &c, int s) const { return c.isNull(s) ? QString() : valueText(c, c.idx(s)); }
 
     // The cell as the edit buffer holds it: int, qlonglong, double (dates as
     // day numbers) or QString; QVariant() for null.
@@ -470,12 +612,13 @@ public:
     {
         if (c.isNull(s))
             return {};
+        const size_t k = c.idx(s);
         switch (c.kind) {
-        case FieldKind::Int32: return int(c.i32[size_t(s)]);
-        case FieldKind::Int64: return qlonglong(c.i64[size_t(s)]);
+        case FieldKind::Int32: return int(c.i32[k]);
+        case FieldKind::Int64: return qlonglong(c.i64[k]);
         case FieldKind::Double:
-        case FieldKind::Date: return c.dbl[size_t(s)];
-        case FieldKind::Text: return c.textView(s).toString();
+        case FieldKind::Date: return c.dbl[k];
+        case FieldKind::Text: return c.textAt(k).toString();
         }
         return {};
     }
@@ -487,10 +630,10 @@ public:
             return;
         }
         switch (c.kind) {
-        case FieldKind::Int32: markNull(c, false); c.i32.push_back(qint32(v.toInt())); break;
-        case FieldKind::Int64: markNull(c, false); c.i64.push_back(v.toLongLong()); break;
+        case FieldKind::Int32: markSlot(c, true); c.i32.push_back(qint32(v.toInt())); break;
+        case FieldKind::Int64: markSlot(c, true); c.i64.push_back(v.toLongLong()); break;
         case FieldKind::Double:
-        case FieldKind::Date: markNull(c, false); c.dbl.push_back(v.toDouble()); break;
+        case FieldKind::Date: markSlot(c, true); c.dbl.push_back(v.toDouble()); break;
         case FieldKind::Text: pushText(c, v.toString()); break;
         }
     }
@@ -509,12 +652,13 @@ public:
                 widen(c, FieldKind::Text);
                 c.decided = true;
             }
-            c.nulls.shrink_to_fit();
-            c.i32.shrink_to_fit();
-            c.i64.shrink_to_fit();
-            c.dbl.shrink_to_fit();
-            c.offsets.shrink_to_fit();
-            c.chars.shrink_to_fit();
+            c.present.shrinkToFit();
+            c.rank.shrinkToFit();
+            c.i32.shrinkToFit();
+            c.i64.shrinkToFit();
+            c.dbl.shrinkToFit();
+            c.offsets.shrinkToFit();
+            c.chars.shrinkToFit();
         }
     }
 
@@ -1207,12 +1351,13 @@ QVariant Dataset::valueAt(int pos, int col) const
     const int s = d->slotOf[size_t(d->order[size_t(pos)])];
     if (c.isNull(s))
         return {};
+    const size_t k = c.idx(s);
     switch (c.kind) {
-    case FieldKind::Int32: return int(c.i32[size_t(s)]);
-    case FieldKind::Int64: return qlonglong(c.i64[size_t(s)]);
-    case FieldKind::Double: return c.dbl[size_t(s)];
-    case FieldKind::Date: return dateOf(d->store.origin, c.dbl[size_t(s)]);
-    case FieldKind::Text: return c.textView(s).toString();
+    case FieldKind::Int32: return int(c.i32[k]);
+    case FieldKind::Int64: return qlonglong(c.i64[k]);
+    case FieldKind::Double: return c.dbl[k];
+    case FieldKind::Date: return dateOf(d->store.origin, c.dbl[k]);
+    case FieldKind::Text: return c.textAt(k).toString();
     }
     return {};
 }
@@ -1401,12 +1546,13 @@ bool Dataset::locate(const QString &field, const QVariant &value, bool caseInsen
             const int s = d->slotOf[size_t(d->order[size_t(p)])];
             if (column.isNull(s))
                 continue;
+            const size_t k = column.idx(s);
             switch (column.kind) {
-            case FieldKind::Int32: found = column.i32[size_t(s)] == target.toInt() ? p : -1; break;
-            case FieldKind::Int64: found = column.i64[size_t(s)] == target.toLongLong() ? p : -1; break;
-            case FieldKind::Double: found = column.dbl[size_t(s)] == target.toDouble() ? p : -1; break;
+            case FieldKind::Int32: found = column.i32[k] == target.toInt() ? p : -1; break;
+            case FieldKind::Int64: found = column.i64[k] == target.toLongLong() ? p : -1; break;
+            case FieldKind::Double: found = column.dbl[k] == target.toDouble() ? p : -1; break;
             case FieldKind::Date: {
-                const double v = column.dbl[size_t(s)];
+                const double v = column.dbl[k];
                 found = (wholeDay ? std::floor(v) : v) == target.toDouble() ? p : -1;
                 break;
             }
@@ -1628,36 +1774,40 @@ std::vector<qint32> Dataset::Private::sorted(int c, bool descending) const
 {
     std::vector<qint32> rows = base.empty() ? order : base;
     const DatasetStorage::Column &column = store.cols[size_t(c)];
-    auto nullOf = [&](qint32 row) { return column.isNull(slotOf[size_t(row)]); };
-    auto sortBy = [&](auto keyOf) {
-        // Nulls first ascending, last descending.
-        std::stable_sort(rows.begin(), rows.end(), [&](qint32 a, qint32 b) {
-            const bool na = nullOf(a), nb = nullOf(b);
-            if (na || nb)
-                return descending ? (!na && nb) : (na && !nb);
-            return descending ? keyOf(b) < keyOf(a) : keyOf(a) < keyOf(b);
-        });
+    // Nulls first ascending, last descending; ties keep the query's order.
+    const auto valued = std::stable_partition(rows.begin(), rows.end(),
+                                              [&](qint32 r) { return column.isNull(slotOf[size_t(r)]); });
+    auto sortValued = [&](auto keyOf) {
+        std::vector<decltype(keyOf(size_t(0)))> key(slotOf.size());
+        for (auto it = valued; it != rows.end(); ++it)
+            key[size_t(*it)] = keyOf(column.idx(slotOf[size_t(*it)]));
+        if (descending) {
+            std::stable_sort(valued, rows.end(), [&](qint32 a, qint32 b) { return key[size_t(b)] < key[size_t(a)]; });
+            std::rotate(rows.begin(), valued, rows.end());
+        } else {
+            std::stable_sort(valued, rows.end(), [&](qint32 a, qint32 b) { return key[size_t(a)] < key[size_t(b)]; });
+        }
     };
     switch (column.kind) {
-    case FieldKind::Int32: sortBy([&](qint32 r) { return column.i32[size_t(slotOf[size_t(r)])]; }); break;
-    case FieldKind::Int64: sortBy([&](qint32 r) { return column.i64[size_t(slotOf[size_t(r)])]; }); break;
+    case FieldKind::Int32: sortValued([&](size_t k) { return column.i32[k]; }); break;
+    case FieldKind::Int64: sortValued([&](size_t k) { return column.i64[k]; }); break;
     case FieldKind::Double:
-    case FieldKind::Date: sortBy([&](qint32 r) { return column.dbl[size_t(slotOf[size_t(r)])]; }); break;
+    case FieldKind::Date: sortValued([&](size_t k) { return column.dbl[k]; }); break;
     case FieldKind::Text: {
+        // Each distinct text gets its collation key once; rows then sort by
+        // integer ranks.
         QHash<QStringView, int> distinct;
         std::vector<QStringView> texts;
-        std::vector<int> textOfSlot(size_t(store.slotCount), -1);
-        for (qint32 r : rows) {
-            const int s = slotOf[size_t(r)];
-            if (column.isNull(s))
-                continue;
-            const QStringView v = column.textView(s);
-            auto it = distinct.constFind(v);
-            if (it == distinct.constEnd()) {
-                it = distinct.insert(v, int(texts.size()));
+        std::vector<int> textOfValue(column.values, -1);
+        for (auto it = valued; it != rows.end(); ++it) {
+            const size_t k = column.idx(slotOf[size_t(*it)]);
+            const QStringView v = column.textAt(k);
+            auto found = distinct.constFind(v);
+            if (found == distinct.constEnd()) {
+                found = distinct.insert(v, int(texts.size()));
                 texts.push_back(v);
             }
-            textOfSlot[size_t(s)] = it.value();
+            textOfValue[k] = found.value();
         }
         QCollator collator(QLocale(QLocale::Chinese, QLocale::China));
         std::vector<QCollatorSortKey> keys;
@@ -1667,17 +1817,15 @@ std::vector<qint32> Dataset::Private::sorted(int c, bool descending) const
         std::vector<int> byKey(texts.size());
         for (size_t i = 0; i < byKey.size(); ++i)
             byKey[i] = int(i);
-        std::sort(byKey.begin(), byKey.end(), [&](int a, int b) {
-            const int cmp = keys[size_t(a)].compare(keys[size_t(b)]);
-            return cmp != 0 ? cmp < 0 : texts[size_t(a)] < texts[size_t(b)];
-        });
-        // Texts the collator holds equal share a rank, so ties keep the query's order.
+        std::sort(byKey.begin(), byKey.end(),
+                  [&](int a, int b) { return keys[size_t(a)].compare(keys[size_t(b)]) < 0; });
+        // Texts the collator holds equal share a rank.
         std::vector<int> rank(texts.size());
         for (size_t i = 0; i < byKey.size(); ++i) {
             const bool same = i > 0 && keys[size_t(byKey[i])].compare(keys[size_t(byKey[i - 1])]) == 0;
-            rank[size_t(byKey[i])] = i == 0 ? 0 : (same ? rank[size_t(byKey[i - 1])] : int(i));
+            rank[size_t(byKey[i])] = same ? rank[size_t(byKey[i - 1])] : int(i);
         }
-        sortBy([&](qint32 r) { return rank[size_t(textOfSlot[size_t(slotOf[size_t(r)])])]; });
+        sortValued([&](size_t k) { return rank[size_t(textOfValue[k])]; });
         break;
     }
     }
