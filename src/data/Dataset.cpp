@@ -26,6 +26,11 @@
 #ifdef Q_OS_LINUX
 #include <sys/mman.h>
 #include <unistd.h>
+#ifdef MADV_POPULATE_WRITE
+constexpr int kPopulateWrite = MADV_POPULATE_WRITE;
+#else
+constexpr int kPopulateWrite = 23; // Linux 5.14
+#endif
 #endif
 
 using FieldKind = Dataset::FieldKind;
@@ -53,18 +58,30 @@ QString numberText(double d)
     return QString::number(d, 'g', QLocale::FloatingPointShortest);
 }
 
-QDate dateOf(const QDate &origin, double dayNumber)
+// Day numbers count from 1899-12-30 with the time of day as a fraction that,
+// before that day, counts away from zero; the network store's numbers are two
+// smaller (shift 2). The same arithmetic as the SQL text helpers use.
+const QDate kDayZero(1899, 12, 30);
+
+QDate dateOf(double shift, double dayNumber)
 {
-    return origin.addDays(qint64(std::floor(dayNumber)));
+    return kDayZero.addDays(qint64(std::trunc(dayNumber + shift)));
 }
 
-double dayNumberOf(const QDate &origin, const QDateTime &dt)
+double dayNumberOf(double shift, const QDateTime &dt)
 {
-    return double(origin.daysTo(dt.date())) + dt.time().msecsSinceStartOfDay() / kMsecsPerDay;
+    const double days = double(kDayZero.daysTo(dt.date()));
+    const double fraction = dt.time().isValid() ? dt.time().msecsSinceStartOfDay() / kMsecsPerDay : 0.0;
+    return (days < 0 ? days - fraction : days + fraction) - shift;
+}
+
+double dayNumberOf(double shift, const QDate &date)
+{
+    return double(kDayZero.daysTo(date)) - shift;
 }
 
 // "yyyy-MM-dd" with an optional time; one-digit months and days and '/' too.
-bool parseDateText(const QString &text, const QDate &origin, double *dayNumber)
+bool parseDateText(const QString &text, double shift, double *dayNumber)
 {
     const QString t = text.trimmed();
     static const char *const formats[] = {"yyyy-MM-dd", "yyyy-M-d", "yyyy/M/d", "yyyy-MM-dd hh:mm:ss",
@@ -73,7 +90,7 @@ bool parseDateText(const QString &text, const QDate &origin, double *dayNumber)
     for (const char *f : formats) {
         const QDateTime dt = QDateTime::fromString(t, QLatin1String(f));
         if (dt.isValid()) {
-            *dayNumber = dayNumberOf(origin, dt);
+            *dayNumber = dayNumberOf(shift, dt);
             return true;
         }
     }
@@ -241,6 +258,7 @@ public:
 
 private:
     static constexpr size_t kMapFrom = size_t(1) << 20;
+    static constexpr size_t kMapStep = size_t(2) << 20;
     T *m_data = nullptr;
     size_t m_size = 0;
     size_t m_cap = 0;
@@ -249,6 +267,10 @@ private:
     void grow(size_t need)
     {
         size_t cap = std::max<size_t>(16, m_cap + m_cap / 2);
+        // A mapping grows without copying, so it can grow in small steps that
+        // are filled in at once (much cheaper than a fault per page).
+        if (m_mapped)
+            cap = std::min(cap, m_cap + kMapStep / sizeof(T));
         resizeStorage(std::max(cap, need));
     }
 
@@ -279,17 +301,19 @@ private:
         if (bytes >= kMapFrom || m_mapped) {
             bytes = (bytes + page - 1) / page * page;
             void *p = MAP_FAILED;
-            if (m_mapped) {
-                p = mremap(m_data, m_cap * sizeof(T), bytes, MREMAP_MAYMOVE);
-            } else {
+            const size_t oldBytes = m_mapped ? m_cap * sizeof(T) : 0;
+            if (m_mapped)
+                p = mremap(m_data, oldBytes, bytes, MREMAP_MAYMOVE);
+            else
                 p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-                if (p != MAP_FAILED && m_data) {
-                    std::memcpy(p, m_data, m_size * sizeof(T));
-                    std::free(m_data);
-                }
-            }
             if (p == MAP_FAILED)
                 throw std::bad_alloc();
+            if (bytes > oldBytes) // best effort: older kernels refuse, pages then fault in one by one
+                madvise(static_cast<char *>(p) + oldBytes, bytes - oldBytes, kPopulateWrite);
+            if (!m_mapped && m_data) {
+                std::memcpy(p, m_data, m_size * sizeof(T));
+                std::free(m_data);
+            }
             m_data = static_cast<T *>(p);
             m_cap = bytes / sizeof(T);
             m_mapped = true;
@@ -351,7 +375,7 @@ public:
 
     std::vector<Column> cols;
     int slotCount = 0;
-    QDate origin;
+    double dayShift = 0; // 2 in the network store
 
     // --- appending one slot, column by column (the caller ends it with endSlot)
     void markSlot(Column &c, bool present)
@@ -470,11 +494,11 @@ public:
             break;
         case QMetaType::QDate:
             cls = Date;
-            dv = double(origin.daysTo(v.toDate()));
+            dv = dayNumberOf(dayShift, v.toDate());
             break;
         case QMetaType::QDateTime:
             cls = Date;
-            dv = dayNumberOf(origin, v.toDateTime());
+            dv = dayNumberOf(dayShift, v.toDateTime());
             break;
         case QMetaType::QByteArray:
             cls = Text;
@@ -498,7 +522,7 @@ public:
                 cls = Int;
             } else if (dv = s.toDouble(&ok); ok) {
                 cls = Real;
-            } else if (c.kind == FieldKind::Date && parseDateText(s, origin, &dv)) {
+            } else if (c.kind == FieldKind::Date && parseDateText(s, dayShift, &dv)) {
                 cls = Date;
             }
         }
@@ -599,7 +623,7 @@ public:
         case FieldKind::Int32: return QString::number(c.i32[k]);
         case FieldKind::Int64: return QString::number(c.i64[k]);
         case FieldKind::Double: return numberText(c.dbl[k]);
-        case FieldKind::Date: return dateOf(origin, c.dbl[k]).toString(QStringLiteral("yyyy-MM-dd"));
+        case FieldKind::Date: return dateOf(dayShift, c.dbl[k]).toString(QStringLiteral("yyyy-MM-dd"));
         case FieldKind::Text: return c.textAt(k).toString();
         }
         return {};
@@ -724,7 +748,7 @@ struct Dataset::Private {
         return QSqlDatabase::database(connectionName.isEmpty() ? Connection::name() : connectionName, false);
     }
 
-    bool isDateOrigin1900() const { return db().driverName() == QLatin1String("QPSQL"); }
+    bool isNetworkStore() const { return db().driverName() == QLatin1String("QPSQL"); }
 
     // --- view notifications
     template <typename Fn>
@@ -842,7 +866,7 @@ struct Dataset::Private {
         bool inSchema = false;
         const ColType st = schemaType(updateTable, name, &inSchema);
         FieldKind kind = FieldKind::Text;
-        const bool sqlite = !isDateOrigin1900();
+        const bool sqlite = !isNetworkStore();
         if (inSchema) {
             switch (st) {
             case ColType::AutoNumber:
@@ -949,12 +973,12 @@ struct Dataset::Private {
             if (t == QMetaType::QDate) {
                 if (!v.toDate().isValid())
                     throw bad(QStringLiteral("日期"));
-                return double(store.origin.daysTo(v.toDate()));
+                return dayNumberOf(store.dayShift, v.toDate());
             }
             if (t == QMetaType::QDateTime) {
                 if (!v.toDateTime().isValid())
                     throw bad(QStringLiteral("日期"));
-                return dayNumberOf(store.origin, v.toDateTime());
+                return dayNumberOf(store.dayShift, v.toDateTime());
             }
             bool ok = false;
             double d = 0;
@@ -962,7 +986,7 @@ struct Dataset::Private {
                 const QString s = v.toString().trimmed();
                 d = s.toDouble(&ok);
                 if (!ok)
-                    ok = parseDateText(s, store.origin, &d);
+                    ok = parseDateText(s, store.dayShift, &d);
             } else {
                 d = v.toDouble(&ok);
             }
@@ -979,7 +1003,7 @@ struct Dataset::Private {
         if (raw.isNull())
             return {};
         if (store.cols[size_t(c)].kind == FieldKind::Date)
-            return dateOf(store.origin, raw.toDouble());
+            return dateOf(store.dayShift, raw.toDouble());
         return raw;
     }
 
@@ -1159,7 +1183,7 @@ void Dataset::open()
     if (!db.isOpen())
         throw SqlError(QStringLiteral("数据库没有连接。"));
     d->clearRows();
-    d->store.origin = d->isDateOrigin1900() ? QDate(1900, 1, 1) : QDate(1899, 12, 30);
+    d->store.dayShift = d->isNetworkStore() ? 2 : 0;
     try {
         QSqlQuery qry(db);
         qry.setForwardOnly(true);
@@ -1356,7 +1380,7 @@ QVariant Dataset::valueAt(int pos, int col) const
     case FieldKind::Int32: return int(c.i32[k]);
     case FieldKind::Int64: return qlonglong(c.i64[k]);
     case FieldKind::Double: return c.dbl[k];
-    case FieldKind::Date: return dateOf(d->store.origin, c.dbl[k]);
+    case FieldKind::Date: return dateOf(d->store.dayShift, c.dbl[k]);
     case FieldKind::Text: return c.textAt(k).toString();
     }
     return {};
@@ -1376,7 +1400,7 @@ QString Dataset::textAt(int pos, int col) const
         if (v.isNull())
             return {};
         switch (fieldKind(col)) {
-        case FieldKind::Date: return dateOf(d->store.origin, v.toDouble()).toString(QStringLiteral("yyyy-MM-dd"));
+        case FieldKind::Date: return dateOf(d->store.dayShift, v.toDouble()).toString(QStringLiteral("yyyy-MM-dd"));
         case FieldKind::Double: return numberText(v.toDouble());
         default: return v.toString();
         }
@@ -1541,7 +1565,7 @@ bool Dataset::locate(const QString &field, const QVariant &value, bool caseInsen
                 found = p;
         }
     } else {
-        const bool wholeDay = column.kind == FieldKind::Date && target.toDouble() == std::floor(target.toDouble());
+        const bool wholeDay = column.kind == FieldKind::Date && target.toDouble() == std::trunc(target.toDouble());
         for (int p = 0; p < n && found < 0; ++p) {
             const int s = d->slotOf[size_t(d->order[size_t(p)])];
             if (column.isNull(s))
@@ -1553,7 +1577,8 @@ bool Dataset::locate(const QString &field, const QVariant &value, bool caseInsen
             case FieldKind::Double: found = column.dbl[k] == target.toDouble() ? p : -1; break;
             case FieldKind::Date: {
                 const double v = column.dbl[k];
-                found = (wholeDay ? std::floor(v) : v) == target.toDouble() ? p : -1;
+                // A date without a time finds the day's rows at any time of day.
+                found = (wholeDay ? dayNumberOf(d->store.dayShift, dateOf(d->store.dayShift, v)) : v) == target.toDouble() ? p : -1;
                 break;
             }
             case FieldKind::Text: break;
@@ -1859,7 +1884,8 @@ void Dataset::clearSort()
 {
     if (d->state == State::Inactive)
         return;
-    d->checkBrowseMode();
+    if (!d->base.empty())
+        d->checkBrowseMode();
     d->sortField.clear();
     d->sortOrder = SortOrder::None;
     if (d->base.empty())

@@ -121,6 +121,17 @@ private slots:
 
         QCOMPARE(ds.exec(QStringLiteral("update S_USER set SUSERNAME='甲' where SUSERID='0000'")), 1);
         QVERIFY_THROWS_EXCEPTION(SqlError, ds.exec(QStringLiteral("update NO_SUCH_TABLE set X=1")));
+
+        // A named connection instead of the shared one.
+        {
+            QSqlDatabase second = QSqlDatabase::cloneDatabase(Connection::database(), QStringLiteral("second"));
+            QVERIFY(second.open());
+            Dataset other(QStringLiteral("second"));
+            other.open(QStringLiteral("select SUSERNAME from S_USER"));
+            QCOMPARE(other.database().connectionName(), QStringLiteral("second"));
+            QCOMPARE(other.value(QStringLiteral("SUSERNAME")).toString(), QStringLiteral("甲"));
+        }
+        QSqlDatabase::removeDatabase(QStringLiteral("second"));
     }
 
     void fieldsByNameWithoutCase()
@@ -197,12 +208,16 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QVariant>("input");
         QTest::addColumn<QVariant>("shown"); // value() afterwards
-        QTest::addColumn<QString>("stored"); // SQL text of the stored value, "dn:" + day offset from 2024-01-01
-        QTest::newRow("date") << "AD01" << QVariant(QDate(2024, 1, 1)) << QVariant(QDate(2024, 1, 1)) << "dn:0";
+        QTest::addColumn<QString>("stored"); // SQL text of the stored value, or "day:" + day number
+        // Day numbers as the single-user store holds them; the network store's are 2 smaller.
+        QTest::newRow("date") << "AD01" << QVariant(QDate(2024, 1, 1)) << QVariant(QDate(2024, 1, 1)) << "day:45292";
         QTest::newRow("date-time") << "AD01" << QVariant(QDateTime(QDate(2024, 1, 2), QTime(12, 0)))
-                                   << QVariant(QDate(2024, 1, 2)) << "dn:1.5";
-        QTest::newRow("date text") << "AD01" << QVariant(QStringLiteral("2024-01-03")) << QVariant(QDate(2024, 1, 3)) << "dn:2";
-        QTest::newRow("date short text") << "AD01" << QVariant(QStringLiteral("2024-1-4")) << QVariant(QDate(2024, 1, 4)) << "dn:3";
+                                   << QVariant(QDate(2024, 1, 2)) << "day:45293.5";
+        QTest::newRow("date text") << "AD01" << QVariant(QStringLiteral("2024-01-03")) << QVariant(QDate(2024, 1, 3)) << "day:45294";
+        QTest::newRow("date short text") << "AD01" << QVariant(QStringLiteral("2024-1-4")) << QVariant(QDate(2024, 1, 4)) << "day:45295";
+        // Before day zero the time of day counts away from zero.
+        QTest::newRow("before day zero") << "AD01" << QVariant(QDateTime(QDate(1899, 12, 29), QTime(6, 0)))
+                                         << QVariant(QDate(1899, 12, 29)) << "day:-1.25";
         QTest::newRow("empty text") << "AD01" << QVariant(QString()) << QVariant() << "null";
         QTest::newRow("int text") << "AI01" << QVariant(QStringLiteral(" 17 ")) << QVariant(17) << "17";
         QTest::newRow("int from double") << "AI01" << QVariant(5.0) << QVariant(5) << "5";
@@ -228,8 +243,8 @@ private slots:
         const QVariant db = scalar(QStringLiteral("select %1 from N_A").arg(field));
         if (stored == QLatin1String("null"))
             QVERIFY(db.isNull());
-        else if (stored.startsWith(QLatin1String("dn:")))
-            QCOMPARE(db.toDouble(), dn(QDate(2024, 1, 1)) + stored.mid(3).toDouble());
+        else if (stored.startsWith(QLatin1String("day:")))
+            QCOMPARE(db.toDouble(), stored.mid(4).toDouble() - (pg() ? 2 : 0));
         else
             QCOMPARE(db.toString(), stored);
     }
