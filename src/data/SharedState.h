@@ -41,7 +41,6 @@ struct SharedState {
     // Test-only overrides that keep parallel tests apart; the program itself
     // always uses the described names.
     QString networkDbNameOverride; // instead of "pelu100"
-    QString lockNameOverride;      // instead of "N_SYS120"
 
     bool isNetwork() const { return edition == QLatin1String("1"); }
     QString caption(const QString &fieldCode) const { return captions.value(fieldCode.toUpper()); }
