@@ -6,6 +6,7 @@
 
 #include <QAtomicInt>
 #include <QCoreApplication>
+#include <QSqlQuery>
 #include <QTest>
 
 namespace {
@@ -72,4 +73,18 @@ TestStore::~TestStore()
 QString TestStore::server() const
 {
     return pgServer();
+}
+
+int sqlValue(const QString &sql)
+{
+    QSqlQuery q(Connection::database());
+    if (!q.exec(sql) || !q.next())
+        return -1;
+    return q.value(0).toInt();
+}
+
+bool sqlExec(const QString &sql)
+{
+    QSqlQuery q(Connection::database());
+    return q.exec(sql);
 }

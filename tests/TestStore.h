@@ -40,6 +40,12 @@ private:
     QString m_database;
 };
 
+// Statements on the shared connection, for checking what a test did.
+// sqlValue: the first column of the first row as an integer, -1 on failure.
+int sqlValue(const QString &sql);
+bool sqlExec(const QString &sql);
+#define PELU_SQL(sql) QVERIFY2(sqlExec(sql), qPrintable(QString(sql)))
+
 // Opens the store of the current global data row into a std::unique_ptr<TestStore>.
 // Without a test server a Postgres row fails in CI and is skipped elsewhere.
 #define PELU_OPEN_TEST_STORE(ptr)                                                                    \

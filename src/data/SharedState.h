@@ -38,9 +38,8 @@ struct SharedState {
     QString printNames[8];
     CurrentUser user;
 
-    // Test-only overrides that keep parallel tests apart; the program itself
-    // always uses the described names.
-    QString networkDbNameOverride; // instead of "pelu100"
+    // Test-only: keeps parallel tests apart; the program always uses "pelu100".
+    QString networkDbNameOverride;
 
     bool isNetwork() const { return edition == QLatin1String("1"); }
     QString caption(const QString &fieldCode) const { return captions.value(fieldCode.toUpper()); }

@@ -17,21 +17,13 @@ class TestHelpers : public QObject {
     Q_OBJECT
     std::unique_ptr<TestStore> m_store;
 
-    // The key as written in the description, with its backslashes escaped here.
+    // The key, its backslashes escaped for C++.
     static QByteArray key() { return QByteArrayLiteral("pw7nq3zx\\r5ub9e@kvhm64tc1yjs0+ogf;2ldir\\xw8aq-cnz5^bte7kfmu3g9ysp6hv@jlo4rdx1qnw+zk2eac"); }
 
     void run(const QString &sql)
     {
         QSqlQuery q(Connection::database());
         QVERIFY2(q.exec(sql), qPrintable(sql));
-    }
-
-    int count(const QString &sql)
-    {
-        QSqlQuery q(Connection::database());
-        if (!q.exec(sql) || !q.next())
-            return -1;
-        return q.value(0).toInt();
     }
 
 private slots:
@@ -160,7 +152,7 @@ private slots:
     {
         const QString typed = QStringLiteral("它's 'x' ''; drop table N_A; --");
         run(QStringLiteral("insert into N_A(AS01) values(") + QuoteSql(typed) + QStringLiteral(")"));
-        QCOMPARE(count(QStringLiteral("select count(*) from N_A where AS01=") + QuoteSql(typed)), 1);
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from N_A where AS01=") + QuoteSql(typed)), 1);
     }
 
     // --- settings cipher ----------------------------------------------------
@@ -173,7 +165,7 @@ private slots:
     }
 
     // The key itself enciphers to zeros: every one of the 87 characters,
-    // backslashes included, is what the description gives.
+    // backslashes included, matches the stored key.
     void cipherKeyIsExact()
     {
         QCOMPARE(key().size(), 87);
@@ -286,7 +278,7 @@ private slots:
         ScopedScriptedMessageBoxes boxes;
         Dataset ds;
         QVERIFY(ExecSql(ds, QStringLiteral("insert into N_A(AS01) values('e1')")));
-        QCOMPARE(count(QStringLiteral("select count(*) from N_A where AS01='e1'")), 1);
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from N_A where AS01='e1'")), 1);
         QVERIFY(boxes.shown.isEmpty());
     }
 
@@ -324,7 +316,7 @@ private slots:
         } catch (const AppError &) {
             db.rollback();
         }
-        QCOMPARE(count(QStringLiteral("select count(*) from N_A where AS01='t1'")), 0);
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from N_A where AS01='t1'")), 0);
         QCOMPARE(boxes.shown.size(), 1);
     }
 
@@ -351,15 +343,15 @@ private slots:
         QCOMPARE(boxes.shown.first().title, QStringLiteral("确认"));
         QCOMPARE(boxes.shown.first().text, QStringLiteral("数据已修改，要保存吗?"));
         QCOMPARE(ds.state(), Dataset::State::Browse);
-        QCOMPARE(count(QStringLiteral("select count(*) from N_A where AS01='new'")), saved ? 1 : 0);
-        QCOMPARE(count(QStringLiteral("select count(*) from N_A where AS01='old'")), saved ? 0 : 1);
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from N_A where AS01='new'")), saved ? 1 : 0);
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from N_A where AS01='old'")), saved ? 0 : 1);
 
         // A new row is posted or dropped the same way.
         boxes.answers << answer;
         ds.append();
         ds.setValue(QStringLiteral("AS01"), QStringLiteral("added"));
         QVERIFY(ConfirmSaveChanges(ds));
-        QCOMPARE(count(QStringLiteral("select count(*) from N_A where AS01='added'")), saved ? 1 : 0);
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from N_A where AS01='added'")), saved ? 1 : 0);
     }
 
     void confirmSaveChangesWhenNotEditing()
@@ -380,7 +372,7 @@ private slots:
         QTest::addColumn<QString>("rows");
         QTest::addColumn<QString>("expected");
         QTest::newRow("no rows") << "" << "";
-        QTest::newRow("described example") << "1:AS01:ASC|2::DESC|3:AI02:DESC" << " order by AS01 ,AI02 DESC";
+        QTest::newRow("empty field between") << "1:AS01:ASC|2::DESC|3:AI02:DESC" << " order by AS01 ,AI02 DESC";
         QTest::newRow("single ascending") << "1:AS03:ASC" << " order by AS03 ";
         QTest::newRow("lower-case desc sorts ascending") << "1:AS01:desc" << " order by AS01 ";
         QTest::newRow("priority order, not entry order") << "3:AF01:ASC|1:AIID:DESC|2:AC03:" << " order by AIID DESC,AC03 ,AF01 ";

@@ -13,24 +13,6 @@
 #include <QSqlQuery>
 #include <QTest>
 
-namespace {
-
-int count(const QString &sql)
-{
-    QSqlQuery q(Connection::database());
-    if (!q.exec(sql) || !q.next())
-        return -1;
-    return q.value(0).toInt();
-}
-
-void exec(const QString &sql)
-{
-    QSqlQuery q(Connection::database());
-    QVERIFY2(q.exec(sql), qPrintable(sql));
-}
-
-} // namespace
-
 class TestBaseDm : public QObject {
     Q_OBJECT
     std::unique_ptr<TestStore> m_store;
@@ -55,14 +37,14 @@ private slots:
     // once; existing rows are read and never overwritten.
     void missingSettingsRowsAreInsertedOnce()
     {
-        exec(QStringLiteral("delete from S_SET where SNAME in ('SYSFONTNAME','SYSFONTSIZE','N_SYS','N_MOD') or SNAME like 'N_PRINT%'"));
-        exec(QStringLiteral("insert into S_SET(SNAME,SVALUE) values('N_PRINT3','自定义封面')"));
-        const int before = count(QStringLiteral("select count(*) from S_SET"));
+        PELU_SQL(QStringLiteral("delete from S_SET where SNAME in ('SYSFONTNAME','SYSFONTSIZE','N_SYS','N_MOD') or SNAME like 'N_PRINT%'"));
+        PELU_SQL(QStringLiteral("insert into S_SET(SNAME,SVALUE) values('N_PRINT3','自定义封面')"));
+        const int before = sqlValue(QStringLiteral("select count(*) from S_SET"));
         ScopedScriptedMessageBoxes boxes;
         {
             auto dm = start();
             QVERIFY(!dm->terminateRequested());
-            QCOMPARE(count(QStringLiteral("select count(*) from S_SET")), before + 11);
+            QCOMPARE(sqlValue(QStringLiteral("select count(*) from S_SET")), before + 11);
             QCOMPARE(shared().sysFontName, QStringLiteral("宋体"));
             QCOMPARE(shared().sysFontSize, 10);
             QCOMPARE(shared().sysTitle, QStringLiteral("澜图科技档案管理系统V12.0"));
@@ -71,13 +53,13 @@ private slots:
             QCOMPARE(shared().printNames[2], QStringLiteral("自定义封面"));
             QCOMPARE(shared().printNames[4], QStringLiteral("二维码打印"));
             QCOMPARE(shared().printNames[5], QString());
-            QCOMPARE(count(QStringLiteral("select count(*) from S_SET where SNAME='N_PRINT6' and SVALUE=''")), 1);
-            QCOMPARE(count(QStringLiteral("select count(*) from S_SET where SNAME='SYSFONTSIZE' and SVALUE='10'")), 1);
+            QCOMPARE(sqlValue(QStringLiteral("select count(*) from S_SET where SNAME='N_PRINT6' and SVALUE=''")), 1);
+            QCOMPARE(sqlValue(QStringLiteral("select count(*) from S_SET where SNAME='SYSFONTSIZE' and SVALUE='10'")), 1);
         }
         {
             auto dm = start();
-            QCOMPARE(count(QStringLiteral("select count(*) from S_SET")), before + 11);
-            exec(QStringLiteral("update S_SET set SVALUE='档案系统' where SNAME='N_SYS'"));
+            QCOMPARE(sqlValue(QStringLiteral("select count(*) from S_SET")), before + 11);
+            PELU_SQL(QStringLiteral("update S_SET set SVALUE='档案系统' where SNAME='N_SYS'"));
         }
         {
             auto dm = start();
@@ -88,18 +70,18 @@ private slots:
 
     void sharedStateIsFilled()
     {
-        exec(QStringLiteral("delete from S_ORDER where STABLE='N_A'"));
-        exec(QStringLiteral("insert into S_ORDER(STABLE,INO,SFIELD,STYPE) values('N_A',1,'AS07','ASC')"));
-        exec(QStringLiteral("insert into S_ORDER(STABLE,INO,SFIELD,STYPE) values('N_A',2,'','DESC')"));
-        exec(QStringLiteral("insert into S_ORDER(STABLE,INO,SFIELD,STYPE) values('N_A',3,'AI02','DESC')"));
+        PELU_SQL(QStringLiteral("delete from S_ORDER where STABLE='N_A'"));
+        PELU_SQL(QStringLiteral("insert into S_ORDER(STABLE,INO,SFIELD,STYPE) values('N_A',1,'AS07','ASC')"));
+        PELU_SQL(QStringLiteral("insert into S_ORDER(STABLE,INO,SFIELD,STYPE) values('N_A',2,'','DESC')"));
+        PELU_SQL(QStringLiteral("insert into S_ORDER(STABLE,INO,SFIELD,STYPE) values('N_A',3,'AI02','DESC')"));
         // Level 2 names a field without a dictionary row: the join drops it.
-        exec(QStringLiteral("delete from S_TREE"));
-        exec(QStringLiteral("insert into S_TREE(STABLE,INO,SFIELD) values('N_A',1,'AC03')"));
-        exec(QStringLiteral("insert into S_TREE(STABLE,INO,SFIELD) values('N_A',2,'AX99')"));
-        exec(QStringLiteral("insert into S_TREE(STABLE,INO,SFIELD) values('N_A',3,'AI01')"));
-        exec(QStringLiteral("insert into S_TREE(STABLE,INO,SFIELD) values('N_A',7,'AS01')"));
-        exec(QStringLiteral("update S_FIELD set SFIELDNAME1='案卷题名X' where STABLE='N_A' and SFIELD='AS01'"));
-        exec(QStringLiteral("update S_FIELD set SFIELDNAME1='题名Y' where STABLE='N_B' and SFIELD='BS01'"));
+        PELU_SQL(QStringLiteral("delete from S_TREE"));
+        PELU_SQL(QStringLiteral("insert into S_TREE(STABLE,INO,SFIELD) values('N_A',1,'AC03')"));
+        PELU_SQL(QStringLiteral("insert into S_TREE(STABLE,INO,SFIELD) values('N_A',2,'AX99')"));
+        PELU_SQL(QStringLiteral("insert into S_TREE(STABLE,INO,SFIELD) values('N_A',3,'AI01')"));
+        PELU_SQL(QStringLiteral("insert into S_TREE(STABLE,INO,SFIELD) values('N_A',7,'AS01')"));
+        PELU_SQL(QStringLiteral("update S_FIELD set SFIELDNAME1='案卷题名X' where STABLE='N_A' and SFIELD='AS01'"));
+        PELU_SQL(QStringLiteral("update S_FIELD set SFIELDNAME1='题名Y' where STABLE='N_B' and SFIELD='BS01'"));
 
         auto dm = start();
         const SharedState &st = shared();
@@ -119,7 +101,7 @@ private slots:
         else
             QCOMPARE(st.attachRoot, QStringLiteral("/N_UPFILE"));
 
-        exec(QStringLiteral("update S_FIELD set SFIELDNAME1='新题名' where STABLE='N_A' and SFIELD='AS01'"));
+        PELU_SQL(QStringLiteral("update S_FIELD set SFIELDNAME1='新题名' where STABLE='N_A' and SFIELD='AS01'"));
         dm->reloadCaptions(QStringLiteral("N_A"));
         QCOMPARE(st.caption(QStringLiteral("AS01")), QStringLiteral("新题名"));
         QCOMPARE(st.caption(QStringLiteral("BS01")), QStringLiteral("题名Y"));
@@ -128,15 +110,15 @@ private slots:
     // A font size that is not a whole number stops the start-up there.
     void badFontSizeSkipsTheRest()
     {
-        exec(QStringLiteral("update S_SET set SVALUE='大' where SNAME='SYSFONTSIZE'"));
-        exec(QStringLiteral("delete from S_SET where SNAME='N_SYS'"));
+        PELU_SQL(QStringLiteral("update S_SET set SVALUE='大' where SNAME='SYSFONTSIZE'"));
+        PELU_SQL(QStringLiteral("delete from S_SET where SNAME='N_SYS'"));
         ScopedScriptedMessageBoxes boxes;
         auto dm = start();
         QCOMPARE(boxes.shown.size(), 1);
         QCOMPARE(boxes.shown.first().icon, MsgIcon::Critical);
         QVERIFY(boxes.shown.first().text.contains(QStringLiteral("大")));
         QCOMPARE(shared().sysTitle, QString());
-        QCOMPARE(count(QStringLiteral("select count(*) from S_SET where SNAME='N_SYS'")), 0);
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from S_SET where SNAME='N_SYS'")), 0);
     }
 
     void missingSingleUserStoreIsAnError()
@@ -226,15 +208,15 @@ private slots:
         QFETCH(QString, enabled);
         QFETCH(bool, rightPassword);
         QFETCH(bool, connected);
-        exec(QStringLiteral("delete from S_SET where SNAME like 'FTP%'"));
+        PELU_SQL(QStringLiteral("delete from S_SET where SNAME like 'FTP%'"));
         if (enabled != QLatin1String("-"))
-            exec(QStringLiteral("insert into S_SET(SNAME,SVALUE) values('FTPENABLED','%1')").arg(enabled));
-        exec(QStringLiteral("insert into S_SET(SNAME,SVALUE) values('FTPPORT','%1')").arg(ftp.at(1)));
-        exec(QStringLiteral("insert into S_SET(SNAME,SVALUE) values('FTPUSERNAME','%1')").arg(ftp.at(2)));
-        exec(QStringLiteral("insert into S_SET(SNAME,SVALUE) values('FTPPASSWORD','%1')")
+            PELU_SQL(QStringLiteral("insert into S_SET(SNAME,SVALUE) values('FTPENABLED','%1')").arg(enabled));
+        PELU_SQL(QStringLiteral("insert into S_SET(SNAME,SVALUE) values('FTPPORT','%1')").arg(ftp.at(1)));
+        PELU_SQL(QStringLiteral("insert into S_SET(SNAME,SVALUE) values('FTPUSERNAME','%1')").arg(ftp.at(2)));
+        PELU_SQL(QStringLiteral("insert into S_SET(SNAME,SVALUE) values('FTPPASSWORD','%1')")
                  .arg(EncodeSetting(rightPassword ? ftp.at(3) : QStringLiteral("wrong"))));
         // The host comes from CliCfg.ini, never from S_SET.
-        exec(QStringLiteral("insert into S_SET(SNAME,SVALUE) values('FTPHOST','192.0.2.1')"));
+        PELU_SQL(QStringLiteral("insert into S_SET(SNAME,SVALUE) values('FTPHOST','192.0.2.1')"));
         IniFile(Tfrm_base_dm::clientConfigPath()).writeString(QStringLiteral("FTP"), QStringLiteral("ServerName"), ftp.at(0));
         ScopedScriptedMessageBoxes boxes;
         auto dm = start();

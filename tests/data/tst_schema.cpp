@@ -16,14 +16,6 @@ class TestSchema : public QObject {
     Q_OBJECT
     std::unique_ptr<TestStore> m_store;
 
-    int count(const QString &sql)
-    {
-        QSqlQuery q(Connection::database());
-        if (!q.exec(sql) || !q.next())
-            return -1;
-        return q.value(0).toInt();
-    }
-
 private slots:
     void initTestCase_data() { TestStore::addRows(); }
     void init() { PELU_OPEN_TEST_STORE(m_store); }
@@ -70,10 +62,10 @@ private slots:
         QVERIFY(q.value(0).toInt() > first);
         // Dates are day numbers that compare with the numbers written into SQL.
         QVERIFY(q.exec(QStringLiteral("insert into N_A(AD01) values(45292.5)")));
-        QCOMPARE(count(QStringLiteral("select count(*) from N_A where AD01>=45292 and AD01<45293")), 1);
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from N_A where AD01>=45292 and AD01<45293")), 1);
         // A code list row gets its key from the store.
         QVERIFY(q.exec(QStringLiteral("insert into N_BC10(BC10NAME)values('测试')")));
-        QVERIFY(count(QStringLiteral("select BC10 from N_BC10 where BC10NAME='测试'")) > 0);
+        QVERIFY(sqlValue(QStringLiteral("select BC10 from N_BC10 where BC10NAME='测试'")) > 0);
     }
 
     void userCodesAreUnique()
@@ -81,7 +73,7 @@ private slots:
         QSqlQuery q(Connection::database());
         QVERIFY(q.exec(QStringLiteral("insert into S_USER(SUSERID,SUSERNAME,SPASSWORD) values('0101','张三','')")));
         QVERIFY(!q.exec(QStringLiteral("insert into S_USER(SUSERID,SUSERNAME,SPASSWORD) values('0101','李四','')")));
-        QCOMPARE(count(QStringLiteral("select count(*) from S_USER where SUSERID='0101'")), 1);
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from S_USER where SUSERID='0101'")), 1);
     }
 
     // A second init refuses and changes nothing.
@@ -104,7 +96,7 @@ private slots:
             t.database = m_store->database();
             QVERIFY_THROWS_EXCEPTION(AppError, StoreBuilder::initNetwork(t));
         }
-        QCOMPARE(count(QStringLiteral("select count(*) from N_A where AS01='保留'")), 1);
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from N_A where AS01='保留'")), 1);
     }
 
     // The single-user store is never created by opening it.

@@ -13,24 +13,6 @@
 #include <QSqlQuery>
 #include <QTest>
 
-namespace {
-
-int count(const QString &sql)
-{
-    QSqlQuery q(Connection::database());
-    if (!q.exec(sql) || !q.next())
-        return -1;
-    return q.value(0).toInt();
-}
-
-void exec(const QString &sql)
-{
-    QSqlQuery q(Connection::database());
-    QVERIFY2(q.exec(sql), qPrintable(sql));
-}
-
-} // namespace
-
 class TestSysLogin : public QObject {
     Q_OBJECT
     std::unique_ptr<TestStore> m_store;
@@ -60,7 +42,7 @@ private slots:
     void init()
     {
         PELU_OPEN_TEST_STORE(m_store);
-        exec(QStringLiteral("insert into S_USER(SUSERID,SUSERNAME,SPASSWORD,IRADD,IRSET) values('0101','张三','Abc1',1,0)"));
+        PELU_SQL(QStringLiteral("insert into S_USER(SUSERID,SUSERNAME,SPASSWORD,IRADD,IRSET) values('0101','张三','Abc1',1,0)"));
         m_login = std::make_unique<Tfrm_sys_login>();
         m_login->show();
         QApplication::setActiveWindow(m_login.get());
@@ -92,11 +74,11 @@ private slots:
         QVERIFY(boxes.shown.isEmpty());
         QCOMPARE(m_login->result(), int(QDialog::Accepted));
         QCOMPARE(shared().user.id, QStringLiteral("0000"));
-        QCOMPARE(count(QStringLiteral("select count(*) from S_NEWVALUE where SUSERID='0000' and STABLE='N_A'")), 38);
-        QCOMPARE(count(QStringLiteral("select count(*) from S_NEWVALUE where SUSERID='0000' and STABLE='N_B'")), 38);
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from S_NEWVALUE where SUSERID='0000' and STABLE='N_A'")), 38);
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from S_NEWVALUE where SUSERID='0000' and STABLE='N_B'")), 38);
 
         // A later login seeds nothing, even after a new dictionary row.
-        exec(QStringLiteral("insert into S_FIELD(STABLE,SFIELD,SFIELDNAME1) values('N_A','AX01','额外')"));
+        PELU_SQL(QStringLiteral("insert into S_FIELD(STABLE,SFIELD,SFIELDNAME1) values('N_A','AX01','额外')"));
         Tfrm_sys_login again;
         again.show();
         m_login.reset();
@@ -104,7 +86,7 @@ private slots:
         again.edtbhExit();
         again.btnOkClick();
         QCOMPARE(again.result(), int(QDialog::Accepted));
-        QCOMPARE(count(QStringLiteral("select count(*) from S_NEWVALUE where SUSERID='0000'")), 76);
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from S_NEWVALUE where SUSERID='0000'")), 76);
     }
 
     void userAndRightsAreLoaded()
@@ -135,7 +117,7 @@ private slots:
         QVERIFY(m_login->edtpassword()->text().isEmpty());
         QVERIFY(m_login->edtpassword()->hasFocus());
         QCOMPARE(shared().user.id, QStringLiteral("0101"));
-        QCOMPARE(count(QStringLiteral("select count(*) from S_NEWVALUE where SUSERID='0101'")), 0);
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from S_NEWVALUE where SUSERID='0101'")), 0);
         typeAndEnter(m_login->edtpassword(), QStringLiteral("Abc1"));
         QTest::keyClick(m_login->btnOk(), Qt::Key_Return);
         QCOMPARE(m_login->result(), int(QDialog::Accepted));
