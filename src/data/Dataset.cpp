@@ -1,5 +1,7 @@
 #include "data/Dataset.h"
 
+#include "app/Conversions.h"
+
 #include "app/MessageBoxes.h"
 #include "data/Connection.h"
 #include "data/Schema.h"
@@ -37,7 +39,6 @@ using FieldKind = Dataset::FieldKind;
 
 namespace {
 
-constexpr double kMsecsPerDay = 86400000.0;
 
 bool fitsInt32(qint64 v)
 {
@@ -60,7 +61,7 @@ QString numberText(double d)
 
 // Day numbers count from 1899-12-30 with the time of day as a fraction that,
 // before that day, counts away from zero; the network store's numbers are two
-// smaller (shift 2). The same arithmetic as the SQL text helpers use.
+// smaller (shift 2), as the SQL text helpers write them.
 const QDate kDayZero(1899, 12, 30);
 
 QDate dateOf(double shift, double dayNumber)
@@ -70,9 +71,7 @@ QDate dateOf(double shift, double dayNumber)
 
 double dayNumberOf(double shift, const QDateTime &dt)
 {
-    const double days = double(kDayZero.daysTo(dt.date()));
-    const double fraction = dt.time().isValid() ? dt.time().msecsSinceStartOfDay() / kMsecsPerDay : 0.0;
-    return (days < 0 ? days - fraction : days + fraction) - shift;
+    return DateToDayNumber(dt) - shift;
 }
 
 double dayNumberOf(double shift, const QDate &date)
