@@ -64,33 +64,36 @@ QString singleUserStorePath(const QString &folder)
     return folder + QStringLiteral("/data100.dbf");
 }
 
+QSqlDatabase openSQLite(const QString &connectionName, const QString &folder)
+{
+    const QString path = singleUserStorePath(folder);
+    if (!QFileInfo::exists(path))
+        throw SqlError(QStringLiteral("找不到数据库文件“%1”。").arg(QDir::toNativeSeparators(path)));
+    QString failure;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
+        // mode=rw never creates a file, so a vanished store stays an error.
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=10000"));
+        db.setDatabaseName(QStringLiteral("file:") + path + QStringLiteral("?mode=rw"));
+        if (!db.open()) {
+            failure = driverMessage(db.lastError());
+        } else {
+            // SQLite opens any file lazily: read the catalogue to be sure it is a store.
+            QSqlQuery probe(db);
+            if (probe.exec(QStringLiteral("select count(*) from sqlite_master")))
+                return db;
+            failure = driverMessage(probe.lastError());
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(connectionName);
+    throw SqlError(failure);
+}
+
 void openSingleUser(const QString &folder)
 {
     close();
-    const QString path = singleUserStorePath(folder);
-    const QFileInfo info(path);
-    if (!info.exists())
-        throw SqlError(QStringLiteral("找不到数据库文件“%1”。").arg(QDir::toNativeSeparators(path)));
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QLatin1String(kName));
-    // mode=rw never creates a file, so a vanished store stays an error.
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
-    db.setDatabaseName(QStringLiteral("file:") + path + QStringLiteral("?mode=rw"));
-    if (!db.open()) {
-        const QString msg = driverMessage(db.lastError());
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QLatin1String(kName));
-        throw SqlError(msg);
-    }
-    // SQLite opens any file lazily: read the catalogue to be sure it is a store.
-    QSqlQuery probe(db);
-    if (!probe.exec(QStringLiteral("select count(*) from sqlite_master"))) {
-        const QString msg = driverMessage(probe.lastError());
-        probe = QSqlQuery();
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(QLatin1String(kName));
-        throw SqlError(msg);
-    }
+    openSQLite(QLatin1String(kName), folder);
 }
 
 QSqlDatabase openPostgres(const QString &connectionName, const ServerAddress &server, const QString &database,

@@ -27,6 +27,8 @@ QString singleUserStorePath(const QString &folder);
 // unreadable file is an error (SqlError with the driver's or our message);
 // nothing is created.
 void openSingleUser(const QString &folder);
+// The same as a separate connection of this name (the administration tool).
+QSqlDatabase openSQLite(const QString &connectionName, const QString &folder);
 // Opens the network store (database name from the shared state) on server.
 void openNetwork(const QString &server);
 void close();

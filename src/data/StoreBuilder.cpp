@@ -184,17 +184,7 @@ QSqlDatabase openSingleUserStore(const QString &folder, const QString &connectio
     const QString path = Connection::singleUserStorePath(folder);
     if (!QFileInfo::exists(path))
         throw AppError(QStringLiteral("找不到数据库文件“%1”，请先运行 pelu-admin init。").arg(QDir::toNativeSeparators(path)));
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connectionName);
-    db.setDatabaseName(path);
-    // Wait for a running program's write rather than failing at once.
-    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
-    if (!db.open()) {
-        const QString msg = db.lastError().text();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(connectionName);
-        throw SqlError(msg);
-    }
-    return db;
+    return Connection::openSQLite(connectionName, folder);
 }
 
 QSqlDatabase openNetworkStore(const NetworkTarget &target, const QString &connectionName)

@@ -46,9 +46,9 @@ QString Tfrm_base_dm::clientConfigPath()
 
 void Tfrm_base_dm::DataModuleCreate()
 {
+    // Edition, application folder and the paths derived from them are set
+    // by the caller (the start-up, or a test).
     SharedState &st = shared();
-    // Paths: edition and application folder are set by the caller.
-    st.setEditionAndFolder(st.edition, st.appDir);
 
     // A failure the steps do not handle themselves ends the start-up here, as
     // a failed connection does; the login then reports its own failures.
