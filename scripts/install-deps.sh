@@ -8,6 +8,7 @@ build_pkgs=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libqt6sql6-psql qt6-pdf-dev
   libcurl4-openssl-dev libfreexl-dev libxlsxwriter-dev libminizip-dev libgsf-1-dev
   libsane-dev libzint-dev libkainjow-mustache-dev fonts-wqy-microhei
+  adwaita-icon-theme
 )
 test_pkgs=(
   postgresql python3-pyftpdlib xvfb xauth imagemagick zbar-tools
