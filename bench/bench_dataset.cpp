@@ -9,17 +9,16 @@
 // Stores are made once with the administration tool and reused from the cache
 // folder (SQLite) or the server (PostgreSQL databases pelu_bench_<N>).
 
+#include "BenchStores.h"
+
 #include "app/MessageBoxes.h"
 #include "data/Connection.h"
 #include "data/Dataset.h"
 #include "data/SharedState.h"
-#include "data/StoreBuilder.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
@@ -32,18 +31,10 @@ namespace {
 
 const QString kSql = QStringLiteral("select * from N_A a where 1=1");
 
-void say(const QString &text)
-{
-    std::printf("%s\n", text.toUtf8().constData());
-    std::fflush(stdout);
-}
-
 struct Options {
     QList<qint64> sizes{100000, 1000000};
     int repeat = 0; // 0: by size
-    QString pg = QStringLiteral("127.0.0.1,55433");
-    QString cache = QStringLiteral("/tmp/pelu-bench-cache");
-    QString admin;
+    BenchStoreOptions stores;
 };
 
 struct Result {
@@ -62,41 +53,6 @@ qint64 rssBytes()
         if (line.startsWith("VmRSS:"))
             return line.mid(6).trimmed().split(' ').first().toLongLong() * 1024;
     return 0;
-}
-
-qint64 scalar(const QString &sql, bool *ok = nullptr)
-{
-    QSqlQuery q(Connection::database());
-    const bool good = q.exec(sql) && q.next();
-    if (ok)
-        *ok = good;
-    return good ? q.value(0).toLongLong() : -1;
-}
-
-void runAdmin(const Options &o, const QStringList &args)
-{
-    say(QStringLiteral("  pelu-admin %1").arg(args.join(QLatin1Char(' '))));
-    QProcess p;
-    p.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    p.start(o.admin, args);
-    if (!p.waitForStarted())
-        throw AppError(QStringLiteral("cannot start %1").arg(o.admin));
-    QByteArray last;
-    while (!p.waitForFinished(1000)) {
-        const QByteArray out = p.readAllStandardOutput();
-        if (!out.isEmpty())
-            last = out.trimmed().split('\n').last();
-    }
-    if (p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
-        throw AppError(QStringLiteral("pelu-admin %1 failed (%2)").arg(args.first()).arg(p.exitCode()));
-    const QByteArray out = p.readAllStandardOutput().trimmed();
-    say(QStringLiteral("  ") + QString::fromUtf8(out.isEmpty() ? last : out.split('\n').last()));
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 // Times the plain read and the dataset's open alternately.
@@ -169,25 +125,7 @@ Result benchSqlite(const Options &o, qint64 volumes)
 {
     Result r;
     r.store = QStringLiteral("SQLite");
-    const QString folder = QStringLiteral("%1/sqlite-%2").arg(o.cache).arg(volumes);
-    shared() = SharedState();
-    shared().setEditionAndFolder(QStringLiteral("0"), folder);
-    bool ready = false;
-    if (QFile::exists(Connection::singleUserStorePath(folder))) {
-        try {
-            Connection::openSingleUser(folder);
-            ready = scalar(QStringLiteral("select count(*) from N_A")) == volumes;
-        } catch (const AppError &) {
-        }
-        Connection::close();
-    }
-    if (!ready) {
-        QDir(folder).removeRecursively();
-        QDir().mkpath(folder);
-        runAdmin(o, {QStringLiteral("init"), folder});
-        runAdmin(o, {QStringLiteral("demo"), folder, QStringLiteral("--volumes"), QString::number(volumes)});
-    }
-    Connection::openSingleUser(folder);
+    const QString folder = openSqliteBenchStore(o.stores, volumes);
     measure(r, o.repeat > 0 ? o.repeat : (volumes >= 1000000 ? 3 : 5));
     sqliteTableSize(r, folder);
     Connection::close();
@@ -198,30 +136,7 @@ Result benchPostgres(const Options &o, qint64 volumes)
 {
     Result r;
     r.store = QStringLiteral("PostgreSQL");
-    const QString name = QStringLiteral("pelu_bench_%1").arg(volumes);
-    shared() = SharedState();
-    shared().setEditionAndFolder(QStringLiteral("1"), o.cache);
-    shared().networkDbNameOverride = name;
-    bool ready = false;
-    try {
-        Connection::openNetwork(o.pg);
-        ready = scalar(QStringLiteral("select count(*) from N_A")) == volumes;
-    } catch (const AppError &) {
-    }
-    Connection::close();
-    if (!ready) {
-        StoreBuilder::NetworkTarget t;
-        t.server = o.pg;
-        t.database = name;
-        try {
-            StoreBuilder::dropNetwork(t);
-        } catch (const AppError &) {
-        }
-        runAdmin(o, {QStringLiteral("init"), QStringLiteral("--server"), o.pg, QStringLiteral("--database"), name});
-        runAdmin(o, {QStringLiteral("demo"), QStringLiteral("--server"), o.pg, QStringLiteral("--database"), name,
-                     QStringLiteral("--volumes"), QString::number(volumes)});
-    }
-    Connection::openNetwork(o.pg);
+    openPostgresBenchStore(o.stores, volumes);
     measure(r, o.repeat > 0 ? o.repeat : (volumes >= 1000000 ? 3 : 5));
     r.table = scalar(QStringLiteral("select pg_table_size('n_a')"));
     r.tableWithIndexes = scalar(QStringLiteral("select pg_total_relation_size('n_a')"));
@@ -289,8 +204,8 @@ bool parse(const QStringList &args, Options &o)
     if (qEnvironmentVariableIsSet("PELU_BENCH_REPEAT"))
         o.repeat = qEnvironmentVariableIntValue("PELU_BENCH_REPEAT");
     if (qEnvironmentVariableIsSet("PELU_BENCH_PG"))
-        o.pg = qEnvironmentVariable("PELU_BENCH_PG");
-    o.admin = qEnvironmentVariable("PELU_ADMIN");
+        o.stores.pg = qEnvironmentVariable("PELU_BENCH_PG");
+    o.stores.admin = qEnvironmentVariable("PELU_ADMIN");
     for (int i = 1; i < args.size(); ++i) {
         const QString &a = args.at(i);
         const bool hasValue = i + 1 < args.size();
@@ -300,19 +215,19 @@ bool parse(const QStringList &args, Options &o)
         } else if (a == QLatin1String("--repeat") && hasValue) {
             o.repeat = args.at(++i).toInt();
         } else if (a == QLatin1String("--pg") && hasValue) {
-            o.pg = args.at(++i);
+            o.stores.pg = args.at(++i);
         } else if (a == QLatin1String("--no-pg")) {
-            o.pg.clear();
+            o.stores.pg.clear();
         } else if (a == QLatin1String("--cache") && hasValue) {
-            o.cache = args.at(++i);
+            o.stores.cache = args.at(++i);
         } else if (a == QLatin1String("--admin") && hasValue) {
-            o.admin = args.at(++i);
+            o.stores.admin = args.at(++i);
         } else {
             return false;
         }
     }
-    if (o.admin.isEmpty())
-        o.admin = QCoreApplication::applicationDirPath() + QStringLiteral("/pelu-admin");
+    if (o.stores.admin.isEmpty())
+        o.stores.admin = QCoreApplication::applicationDirPath() + QStringLiteral("/pelu-admin");
     return true;
 }
 
@@ -330,7 +245,7 @@ int main(int argc, char **argv)
     int failures = 0;
     for (const qint64 n : o.sizes) {
         for (const bool pg : {false, true}) {
-            if (pg && o.pg.isEmpty())
+            if (pg && o.stores.pg.isEmpty())
                 continue;
             say(QStringLiteral("%1, %2 volumes").arg(pg ? QStringLiteral("PostgreSQL") : QStringLiteral("SQLite")).arg(n));
             try {

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <vector>
+
+// Stores for the benchmarks: made once with the administration tool
+// ("init" and "demo") and reused from the cache folder (SQLite) or the
+// benchmark's PostgreSQL server (databases pelu_bench_<N>).
+
+void say(const QString &text);
+// The first column of the first row as a number, -1 on failure.
+qint64 scalar(const QString &sql, bool *ok = nullptr);
+double median(std::vector<double> v);
+
+struct BenchStoreOptions {
+    QString cache = QStringLiteral("/tmp/pelu-bench-cache");
+    QString pg = QStringLiteral("127.0.0.1,55433"); // empty: no PostgreSQL
+    QString admin;                                  // pelu-admin
+};
+
+// Opens (making it first when missing or of another size) the store with
+// that many demo volumes as the shared connection. Throws AppError.
+// Returns the store's folder (SQLite) or database name (PostgreSQL).
+QString openSqliteBenchStore(const BenchStoreOptions &o, qint64 volumes);
+QString openPostgresBenchStore(const BenchStoreOptions &o, qint64 volumes);
