@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QTableView>
 
+#include <memory>
+
 class DatasetModel;
 class DbGridFooter;
 class DbGridHeader;
@@ -132,6 +134,8 @@ public:
     QFont footerFont() const;
     void setFooterFont(const QFont &f);
     bool isFlat() const;             // flat title and cell borders
+    // The lines between cells: a shade of the fixed colour when flat.
+    QColor lineColour() const;
     void setFlat(bool flat);
     int titleHeight() const;         // 0..80; 0: fits the title font
     void setTitleHeight(int h);
@@ -164,8 +168,15 @@ signals:
 protected:
     void updateGeometries() override;
     void keyPressEvent(QKeyEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void applyOptions();
+    void syncToDataset(int pos);
+    void onViewCurrentChanged(const QModelIndex &current);
+    void resetColumnLayout();
+
     struct Private;
     std::unique_ptr<Private> d;
     friend class DbGridFooter;
