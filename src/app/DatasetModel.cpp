@@ -250,7 +250,9 @@ void DatasetModel::resolveFields()
 
 void DatasetModel::onDataReset()
 {
-    const bool rebuild = !m_designed && !autoColumnsMatch();
+    // Closing keeps the automatic columns, so that reopening the same
+    // statement keeps the user's layout.
+    const bool rebuild = !m_designed && hasData() && !autoColumnsMatch();
     beginResetModel();
     if (rebuild) {
         m_columns.clear();

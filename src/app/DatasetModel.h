@@ -13,7 +13,7 @@
 // The table model of a data grid: reads the rows of a dataset in place (the
 // model row is the dataset position, nothing is copied) through the grid's
 // column list. Columns are designed (addColumn) or, while none are, one per
-// field of the open dataset.
+// field of the dataset as last opened.
 class DatasetModel : public QAbstractTableModel {
     Q_OBJECT
 public:

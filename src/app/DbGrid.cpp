@@ -597,10 +597,12 @@ void DbGrid::clickTitle(int col)
     if (!d->model->validColumn(col))
         return;
     Dataset *ds = d->dataset;
-    const DatasetModel::Column &c = d->model->column(col);
-    if (d->titleSort && ds && ds->isOpen() && !ds->isEmpty() && c.fieldIndex >= 0) {
+    // Copies: the sort resets the model under the column list.
+    const QString field = d->model->column(col).field;
+    const Dataset::SortOrder marker = d->model->column(col).marker;
+    if (d->titleSort && ds && ds->isOpen() && !ds->isEmpty() && d->model->column(col).fieldIndex >= 0) {
         Dataset::SortOrder next = Dataset::SortOrder::None;
-        switch (c.marker) {
+        switch (marker) {
         case Dataset::SortOrder::None: next = Dataset::SortOrder::Descending; break;
         case Dataset::SortOrder::Descending: next = Dataset::SortOrder::Ascending; break;
         case Dataset::SortOrder::Ascending: next = Dataset::SortOrder::None; break;
@@ -609,7 +611,7 @@ void DbGrid::clickTitle(int col)
             if (next == Dataset::SortOrder::None)
                 ds->clearSort();
             else
-                ds->sortBy(c.field, next);
+                ds->sortBy(field, next);
             d->model->setColumnMarker(col, next);
         } catch (const AppError &e) {
             ShowError(e.message());

@@ -423,6 +423,38 @@ private slots:
         QVERIFY(grid.columnPickList(0).isEmpty());
     }
 
+    void automaticColumns()
+    {
+        Dataset ds;
+        DbGrid grid;
+        grid.setDataset(&ds);
+        QCOMPARE(grid.columnCount(), 0);
+        ds.open(QStringLiteral("select SUSERID, SUSERNAME from S_USER"));
+        QCOMPARE(grid.columnCount(), 2);
+        QCOMPARE(grid.columnTitle(1).toUpper(), QStringLiteral("SUSERNAME"));
+        QCOMPARE(grid.model()->index(0, 0).data().toString(), QStringLiteral("0000"));
+        // The layout of one field list does not carry over to another.
+        grid.horizontalHeader()->moveSection(1, 0);
+        grid.setColumnVisible(0, false);
+        grid.setColumnWidth(1, 200);
+        ds.open(QStringLiteral("select SUSERNAME, SUSERID, SPASSWORD from S_USER"));
+        QCOMPARE(grid.columnCount(), 3);
+        QCOMPARE(grid.columnField(0).toUpper(), QStringLiteral("SUSERNAME"));
+        QCOMPARE(layoutOf(grid).toUpper(), QStringLiteral("SUSERNAME:75 SUSERID:75 SPASSWORD:75"));
+        // The same field list again keeps what the user did.
+        grid.setColumnVisible(2, false);
+        ds.open(QStringLiteral("select SUSERNAME, SUSERID, SPASSWORD from S_USER where 1=1"));
+        QVERIFY(!grid.isColumnVisible(2));
+        // Designed columns replace the automatic ones and stay when it closes.
+        grid.addColumn(QStringLiteral("SUSERID"), QStringLiteral("编号"));
+        QCOMPARE(grid.columnCount(), 1);
+        QCOMPARE(grid.model()->index(0, 0).data().toString(), QStringLiteral("0000"));
+        ds.close();
+        QCOMPARE(grid.columnCount(), 1);
+        grid.clearColumns();
+        QCOMPARE(grid.columnCount(), 0);
+    }
+
     // --- current row ---------------------------------------------------------
 
     void currentRowBothWays()
