@@ -371,6 +371,19 @@ Qt::ItemFlags DatasetModel::flags(const QModelIndex &index) const
     return f;
 }
 
+void DatasetModel::beginEdit(int row)
+{
+    if (!m_dataset || !m_dataset->isOpen() || m_dataset->isEditing())
+        return;
+    try {
+        if (m_dataset->pos() != row)
+            m_dataset->setPos(row);
+        m_dataset->edit();
+    } catch (const AppError &e) {
+        ShowError(e.message());
+    }
+}
+
 bool DatasetModel::setData(const QModelIndex &index, const QVariant &value, int role)
 {
     if (!(flags(index) & Qt::ItemIsEditable))

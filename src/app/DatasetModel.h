@@ -77,6 +77,9 @@ public:
     // Moves the dataset to the row, puts it into edit state and sets the
     // field; a refused value is shown and gives false.
     bool setData(const QModelIndex &index, const QVariant &value, int role = Qt::EditRole) override;
+    // Puts the row into edit state as soon as the user types into one of
+    // its cells, so that save and undo show the pending change at once.
+    void beginEdit(int row);
 
 signals:
     // The automatic columns were replaced by those of another field list.

@@ -9,6 +9,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QLineEdit>
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QMetaEnum>
@@ -79,13 +80,22 @@ public:
         const DatasetModel::Column &c = column(index);
         if (c.checkBox)
             return nullptr;
+        const QPersistentModelIndex cell(index);
+        auto beginEdit = [cell] {
+            if (auto *model = const_cast<DatasetModel *>(qobject_cast<const DatasetModel *>(cell.model())))
+                model->beginEdit(cell.row());
+        };
         if (!c.keyList.isEmpty()) {
             auto *combo = new QComboBox(parent);
             combo->setFrame(false);
             combo->addItems(c.pickList.mid(0, c.keyList.size()));
+            connect(combo, QOverload<int>::of(&QComboBox::activated), combo, beginEdit);
             return combo;
         }
-        return QStyledItemDelegate::createEditor(parent, option, index);
+        QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto *line = qobject_cast<QLineEdit *>(editor))
+            connect(line, &QLineEdit::textEdited, line, beginEdit);
+        return editor;
     }
 
     void setEditorData(QWidget *editor, const QModelIndex &index) const override
@@ -590,6 +600,17 @@ void DbGrid::setTitleSort(bool on)
 bool DbGrid::titleSort() const
 {
     return d->titleSort;
+}
+
+void DbGrid::commitEditor()
+{
+    if (state() != QAbstractItemView::EditingState)
+        return;
+    QWidget *editor = QApplication::focusWidget();
+    if (!editor || !viewport()->isAncestorOf(editor))
+        return;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
 void DbGrid::clickTitle(int col)

@@ -113,6 +113,11 @@ public:
     // Does what a click on the column's title does.
     void clickTitle(int col);
 
+    // Writes an open cell editor's text into the dataset and closes it: a
+    // toolbar button takes no focus from the editor, so its save must ask.
+    // A refused value has shown its message and is not written.
+    void commitEditor();
+
     // --- look ----------------------------------------------------------------
     QColor color() const;            // cell colour
     void setColor(const QColor &c);

@@ -106,6 +106,7 @@ void Tfrm_base_dbdialog::tlbDelClick()
 
 void Tfrm_base_dbdialog::tlbSaveClick()
 {
+    m_dbgrid1->commitEditor();
     if (m_qry1->isOpen() && m_qry1->isEditing())
         m_qry1->post();
 }

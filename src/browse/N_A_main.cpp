@@ -43,6 +43,10 @@ Tfrm_N_A_main::Tfrm_N_A_main(QWidget *parent)
 
     ApplyFieldCaptions();
     LoadCodeLists();
+    // The dictionary gives the designed columns; until the main window's own
+    // refresh cycle arrives, what the user chose in the column dialog and
+    // kept in the appearance file wins over it.
+    ApplyColumnVisibility();
 }
 
 QStringList Tfrm_N_A_main::volumeFieldCodes()
@@ -102,7 +106,6 @@ void Tfrm_N_A_main::RunQuery()
 void Tfrm_N_A_main::FormShow()
 {
     Tfrm_base_dbsingle::FormShow();
-    ApplyColumnVisibility();
     if (action(QStringLiteral("actSetDoQuery"))->isChecked())
         RunQuery();
 }

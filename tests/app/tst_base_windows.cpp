@@ -128,6 +128,32 @@ private slots:
         QVERIFY(boxes.shown.isEmpty());
     }
 
+    // The toolbar takes no focus from a cell editor: save still writes what
+    // was typed into it.
+    void dialogSavesTypedCell()
+    {
+        ScopedScriptedMessageBoxes boxes;
+        CodeDialog dlg;
+        dlg.show();
+        dlg.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        DbGrid *grid = dlg.dbgrid1();
+        const QModelIndex cell = grid->model()->index(0, grid->columnByField(QStringLiteral("AC01NAME")));
+        grid->setCurrentIndex(cell);
+        grid->edit(cell);
+        auto *editor = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+        QVERIFY(editor);
+        QVERIFY(!dlg.tlbSave()->isEnabled());
+        editor->selectAll();
+        editor->insert(QStringLiteral("核心商密")); // as typed: the row goes into edit state at once
+        QVERIFY(dlg.tlbSave()->isEnabled());
+        QVERIFY(dlg.tlbUndo()->isEnabled());
+        dlg.tlbSave()->trigger();
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from N_AC01 where AC01NAME='核心商密'")), 1);
+        QVERIFY(!dlg.tlbSave()->isEnabled());
+        QVERIFY(boxes.shown.isEmpty());
+    }
+
     void dialogDelete()
     {
         ScopedScriptedMessageBoxes boxes;

@@ -531,8 +531,8 @@ private slots:
         line->selectAll();
         line->insert(QStringLiteral("新题名"));
         QTest::keyClick(line, Qt::Key_Return); // the delegate commits from the event loop
-        QTRY_COMPARE(ds.state(), Dataset::State::Edit);
-        QCOMPARE(ds.value(QStringLiteral("AS01")).toString(), QStringLiteral("新题名"));
+        QTRY_COMPARE(ds.value(QStringLiteral("AS01")).toString(), QStringLiteral("新题名"));
+        QCOMPARE(ds.state(), Dataset::State::Edit);
 
         // A code edits with the pick list and stores the key.
         const QModelIndex code = grid.model()->index(0, 3);
