@@ -1090,56 +1090,36 @@ void DbGrid::updateGeometries()
     if (uint(max.width()) >= horizontalLength && uint(max.height()) >= verticalLength)
         vsize = max;
 
-    const int columnCount = hh->count();
-    int columnsInViewport = 0;
-    for (int w = 0, column = columnCount - 1; column >= 0; --column) {
-        const int logical = hh->logicalIndex(column);
-        if (!hh->isSectionHidden(logical)) {
-            w += hh->sectionSize(logical);
-            if (w > vsize.width())
-                break;
-            ++columnsInViewport;
+    // Sections all fit or the scroll bar pages by whole sections (rows all
+    // have one height but may be hidden: count from the end).
+    auto fitScrollBar = [](QHeaderView *header, QScrollBar *bar, ScrollMode mode, int extent, uint length) {
+        const int count = header->count();
+        int inViewport = 0;
+        for (int used = 0, pos = count - 1; pos >= 0; --pos) {
+            const int logical = header->logicalIndex(pos);
+            if (!header->isSectionHidden(logical)) {
+                used += header->sectionSize(logical);
+                if (used > extent)
+                    break;
+                ++inViewport;
+            }
         }
-    }
-    columnsInViewport = qMax(columnsInViewport, 1);
-    if (horizontalScrollMode() == ScrollPerItem) {
-        const int visibleColumns = columnCount - hh->hiddenSectionCount();
-        horizontalScrollBar()->setRange(0, visibleColumns - columnsInViewport);
-        horizontalScrollBar()->setPageStep(columnsInViewport);
-        if (columnsInViewport >= visibleColumns)
-            hh->setOffset(0);
-        horizontalScrollBar()->setSingleStep(1);
-    } else {
-        horizontalScrollBar()->setPageStep(vsize.width());
-        horizontalScrollBar()->setRange(0, int(horizontalLength) - vsize.width());
-        horizontalScrollBar()->setSingleStep(qMax(vsize.width() / (columnsInViewport + 1), 2));
-    }
-
-    // Rows all have one height but may be hidden: count from the end.
-    const int rowCount = vh->count();
-    int rowsInViewport = 0;
-    for (int h = 0, row = rowCount - 1; row >= 0; --row) {
-        const int logical = vh->logicalIndex(row);
-        if (!vh->isSectionHidden(logical)) {
-            h += vh->sectionSize(logical);
-            if (h > vsize.height())
-                break;
-            ++rowsInViewport;
+        inViewport = qMax(inViewport, 1);
+        if (mode == ScrollPerItem) {
+            const int visible = count - header->hiddenSectionCount();
+            bar->setRange(0, visible - inViewport);
+            bar->setPageStep(inViewport);
+            if (inViewport >= visible)
+                header->setOffset(0);
+            bar->setSingleStep(1);
+        } else {
+            bar->setPageStep(extent);
+            bar->setRange(0, int(length) - extent);
+            bar->setSingleStep(qMax(extent / (inViewport + 1), 2));
         }
-    }
-    rowsInViewport = qMax(rowsInViewport, 1);
-    if (verticalScrollMode() == ScrollPerItem) {
-        const int visibleRows = rowCount - vh->hiddenSectionCount();
-        verticalScrollBar()->setRange(0, visibleRows - rowsInViewport);
-        verticalScrollBar()->setPageStep(rowsInViewport);
-        if (rowsInViewport >= visibleRows)
-            vh->setOffset(0);
-        verticalScrollBar()->setSingleStep(1);
-    } else {
-        verticalScrollBar()->setPageStep(vsize.height());
-        verticalScrollBar()->setRange(0, int(verticalLength) - vsize.height());
-        verticalScrollBar()->setSingleStep(qMax(vsize.height() / (rowsInViewport + 1), 2));
-    }
+    };
+    fitScrollBar(hh, horizontalScrollBar(), horizontalScrollMode(), vsize.width(), horizontalLength);
+    fitScrollBar(vh, verticalScrollBar(), verticalScrollMode(), vsize.height(), verticalLength);
 
     d->inGeometry = false;
     QAbstractItemView::updateGeometries();
