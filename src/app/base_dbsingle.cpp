@@ -545,7 +545,7 @@ void Tfrm_base_dbsingle::resizeEvent(QResizeEvent *event)
 
 bool Tfrm_base_dbsingle::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_pnlQuery && event->type() == QEvent::Resize)
+    if (watched == m_pnlQuery && event->type() == QEvent::Resize && m_placeQueryButtons)
         placeQueryButtons();
     return Tfrm_base_dbform::eventFilter(watched, event);
 }

@@ -124,9 +124,17 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
-private:
+    // A command of the window: named, with its picture (AppIcon name), in
+    // the action list and with its window-wide shortcut.
     QAction *makeAction(const QString &name, const QString &caption, const QString &icon,
                         const QKeySequence &shortcut = QKeySequence());
+    QPushButton *btnDoQuery() const { return m_btnDoQuery; }
+    QPushButton *btnClearQuery() const { return m_btnClearQuery; }
+    // Derived windows that place the query buttons themselves switch off
+    // their placement at the panel's right end.
+    void setQueryButtonsPlacedByPanel(bool on) { m_placeQueryButtons = on; }
+
+private:
     void addToolButton(const QString &name);
     void buildActions();
     void buildToolBars();
@@ -156,4 +164,5 @@ private:
     int m_exportFilterIndex = 0;
     bool m_shown = false;
     bool m_lookSaved = false;
+    bool m_placeQueryButtons = true;
 };

@@ -2,13 +2,21 @@
 
 #include "app/base_dbsingle.h"
 
-// The main window, the hub of the program. Closing it ends the program.
-// For now it lists the volume records; the query panel, the tree and the
-// document grid join it next.
+#include <QSet>
+
+class DbGrid;
+class QListWidget;
+class QSplitter;
+class QTreeWidget;
+
+// The main window, the hub of the program: volume grid, document grid,
+// attachment list, query panel and navigation tree, and every command.
+// Closing it ends the program.
 class Tfrm_N_A_main : public Tfrm_base_dbsingle {
     Q_OBJECT
 public:
     explicit Tfrm_N_A_main(QWidget *parent = nullptr);
+    ~Tfrm_N_A_main() override;
 
     QAction *actClose() const { return action(QStringLiteral("actClose")); }
 
@@ -16,17 +24,58 @@ public:
     // PELU.EXE (in any letter case); executableName is the file name only.
     static bool closeCommandAsks(const QString &executableName);
 
-    // The 38 volume field codes in grid order.
-    static QStringList volumeFieldCodes();
+    // The 38 field codes of a table ('A' volumes, 'B' documents) in grid order.
+    static QStringList fieldCodes(QChar table);
+
+    Dataset &Qry2() { return *m_qry2; }
+    DbGrid *dbgrid2() const { return m_dbgrid2; }
+    QTreeWidget *tv1() const { return m_tv1; }
+    QListWidget *lv1() const { return m_lv1; }
+    QWidget *pnlTree() const { return m_pnlTree; }
+    QWidget *pnlfj() const { return m_pnlfj; }
+    QString documentBaseSql() const { return m_docBaseSql; }
+    // The clauses of the last RunQuery.
+    QString conditionText() const { return m_conditionText; }
 
     void RunQuery();
+    void ShowAddedVolumes(const QString &lastKey);
+    void LoadDocuments();
     void ApplyFieldCaptions();
-    void ApplyColumnVisibility();
+    void ApplyColumnVisibility(DbGrid *grid);
     void LoadCodeLists();
+    void ApplyRights();
+    void ApplyColours();
+
+    // Commands whose windows come with later work stand disabled whatever
+    // the rights say.
+    bool isPending(const QAction *action) const { return m_pending.contains(action); }
 
 public slots:
     void actCloseExecute();
+    void actRefreshExecute();
 
 protected:
     void FormShow() override;
+
+private:
+    QAction *command(const QString &name, const QString &caption, const QString &icon, const QString &right = QString(),
+                     bool pending = false);
+    QMenu *dropDown(const QString &name, const QList<QAction *> &entries);
+    void buildLayout();
+    void buildCommands();
+    void applyPrintSlots();
+    void applyPanelVisibility();
+
+    Dataset *m_qry2;
+    QString m_docBaseSql;
+    QString m_conditionText;
+    DbGrid *m_dbgrid2;
+    QSplitter *m_spl111, *m_spl2, *m_spl1;
+    QWidget *m_pnlTree, *m_pnlfile, *m_pnlfj;
+    QTreeWidget *m_tv1;
+    QListWidget *m_lv1;
+    QMenu *m_pmEditB;
+    QSet<const QAction *> m_pending;
+    QHash<QString, QString> m_rightOf; // action name -> right column
+    QStringList m_enabledOnly;         // withheld: disabled but shown
 };
