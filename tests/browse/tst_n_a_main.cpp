@@ -1,0 +1,184 @@
+#include "TestStore.h"
+
+#include "app/DbGrid.h"
+#include "app/MessageBoxes.h"
+#include "browse/N_A_main.h"
+#include "data/Dataset.h"
+#include "data/SharedState.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+const QStringList kRights = {"IRADD", "IREDIT", "IRDEL", "IRBATCH", "IR4", "IRINPUT", "IREXPORT",
+                             "IRPRINT", "IRBORROW", "IRSET", "IRBIN", "IR1", "IR2", "IR3"};
+
+void setRights(int value)
+{
+    shared().user.rights.clear();
+    for (const QString &r : kRights)
+        shared().user.rights.insert(r, value);
+}
+
+// The captions of the toolbar buttons a user sees, left to right.
+QStringList visibleButtons(Tfrm_N_A_main &w)
+{
+    QStringList out;
+    for (QAction *a : w.tb2()->actions())
+        if (!a->isSeparator() && a->isVisible())
+            if (auto *b = qobject_cast<QToolButton *>(w.tb2()->widgetForAction(a)))
+                out << b->text();
+    return out;
+}
+
+} // namespace
+
+class TestNAMain : public QObject {
+    Q_OBJECT
+    std::unique_ptr<TestStore> m_store;
+
+private slots:
+    void initTestCase_data() { TestStore::addRows(); }
+    void init()
+    {
+        PELU_OPEN_TEST_STORE(m_store);
+        shared().uiIniPath = m_store->folder() + QStringLiteral("/mavo120.ini");
+        shared().orderA.clear();
+        shared().orderB.clear();
+        for (int i = 0; i < 8; ++i)
+            shared().printNames[i].clear();
+        setRights(1);
+    }
+    void cleanup() { m_store.reset(); }
+
+    void rightsAllWithheld()
+    {
+        setRights(0);
+        Tfrm_N_A_main w;
+        QCOMPARE(visibleButtons(w), QStringList({"统计", "文件", "刷新", "导出", "设置", "帮助", "关闭"}));
+        QVERIFY(!w.separator(QStringLiteral("tbSep2"))->isVisible());
+        QVERIFY(!w.separator(QStringLiteral("tbSep3"))->isVisible());
+        // The spreadsheet entries stay in sight, only disabled.
+        QAction *ms = w.action(QStringLiteral("actExportMSExcel"));
+        QVERIFY(ms->isVisible());
+        QVERIFY(!ms->isEnabled());
+        QVERIFY(!w.action(QStringLiteral("actSetField"))->isVisible());
+    }
+
+    void rightsAllGranted()
+    {
+        shared().printNames[0] = QStringLiteral("卷内目录打印");
+        shared().printNames[2] = QStringLiteral("  ");
+        Tfrm_N_A_main w;
+        const QStringList buttons = visibleButtons(w);
+        QCOMPARE(buttons, QStringList({"增加", "修改", "删除", "附件", "导入", "批修", "统计", "文件", "批删", "刷新", "借阅",
+                                       "归还", "历史", "打印", "导出", "设置", "帮助", "关闭"}));
+        QVERIFY(w.separator(QStringLiteral("tbSep2"))->isVisible());
+        QVERIFY(w.separator(QStringLiteral("tbSep5"))->isVisible());
+        QVERIFY(w.separator(QStringLiteral("tbSep3"))->isVisible());
+        // FTP settings have no place in the single-user edition.
+        QCOMPARE(w.action(QStringLiteral("actSetFtp"))->isVisible(), shared().isNetwork());
+        // Slot captions from the names; a blank name hides both commands.
+        QCOMPARE(w.action(QStringLiteral("actPrint1"))->text(), QStringLiteral("卷内目录打印"));
+        QCOMPARE(w.action(QStringLiteral("actPrint1Set"))->text(), QStringLiteral("卷内目录打印模板设置"));
+        QVERIFY(w.action(QStringLiteral("actPrint1"))->isVisible());
+        QVERIFY(!w.action(QStringLiteral("actPrint3"))->isVisible());
+        QVERIFY(!w.action(QStringLiteral("actPrint3Set"))->isVisible());
+        // Commands whose windows do not exist yet stand greyed, never working.
+        for (const char *name : {"actAdd", "actEdit2", "actDel", "actBatchDel", "actSum", "actSetField"}) {
+            QAction *a = w.action(QLatin1String(name));
+            QVERIFY2(a->isVisible() && !a->isEnabled(), name);
+            QVERIFY(w.isPending(a));
+        }
+        QVERIFY(w.action(QStringLiteral("actRefresh"))->isEnabled());
+        QCOMPARE(w.toolButton(QStringLiteral("tlbAdd"))->menu()->actions().first()->text(), QStringLiteral("案卷记录增加"));
+    }
+
+    void documentsFollowVolumes()
+    {
+        ScopedScriptedMessageBoxes boxes;
+        Tfrm_N_A_main w;
+        // No volumes: the document grid still gets its columns, no rows.
+        w.Qry1().open(w.baseSql() + QStringLiteral(" and 1<>1"));
+        QVERIFY(w.Qry2().isOpen());
+        QVERIFY(w.Qry2().isEmpty());
+        QVERIFY(w.Qry2().sql().endsWith(QStringLiteral(" and 1<>1")));
+
+        PELU_SQL(QStringLiteral("insert into N_A (AS01, AI01) values ('甲卷', 2024)"));
+        PELU_SQL(QStringLiteral("insert into N_A (AS01, AI01) values ('乙卷', 2024)"));
+        const int a1 = sqlValue(QStringLiteral("select AIID from N_A where AS01='甲卷'"));
+        const int a2 = sqlValue(QStringLiteral("select AIID from N_A where AS01='乙卷'"));
+        PELU_SQL(QStringLiteral("insert into N_B (AIID, BS03) values (%1, '一')").arg(a1));
+        PELU_SQL(QStringLiteral("insert into N_B (AIID, BS03) values (%1, '二')").arg(a1));
+        PELU_SQL(QStringLiteral("insert into N_B (AIID, BS03) values (%1, '三')").arg(a2));
+        w.RunQuery();
+        QCOMPARE(w.Qry1().recordCount(), 2);
+        QVERIFY(w.Qry1().locate(QStringLiteral("AIID"), a1));
+        QCOMPARE(w.Qry2().recordCount(), 2);
+        QVERIFY(w.Qry1().locate(QStringLiteral("AIID"), a2));
+        QCOMPARE(w.Qry2().recordCount(), 1);
+        QCOMPARE(w.Qry2().text(QStringLiteral("BS03")), QStringLiteral("三"));
+        QCOMPARE(w.statusPanelText(0), QStringLiteral("符合查询条件的记录共有2条"));
+
+        w.ShowAddedVolumes(QString::number(a1));
+        QCOMPARE(w.Qry1().recordCount(), 1);
+        w.ShowAddedVolumes(QString());
+        QCOMPARE(w.Qry1().recordCount(), 2);
+        QCOMPARE(w.Qry1().text(QStringLiteral("AS01")), QStringLiteral("乙卷")); // newest first
+        QVERIFY(boxes.shown.isEmpty());
+    }
+
+    void captionsCodesAndVisibility()
+    {
+        shared().captions.insert(QStringLiteral("AS01"), QStringLiteral("案卷题名"));
+        shared().captions.insert(QStringLiteral("BS03"), QStringLiteral("题名"));
+        Tfrm_N_A_main w;
+        DbGrid *g1 = w.dbgrid1();
+        DbGrid *g2 = w.dbgrid2();
+        QCOMPARE(g1->columnCount(), 38);
+        QCOMPARE(g2->columnCount(), 38);
+        QCOMPARE(g1->columnTitle(g1->columnByField(QStringLiteral("AS01"))), QStringLiteral("案卷题名"));
+        QCOMPARE(g2->columnTitle(g2->columnByField(QStringLiteral("BS03"))), QStringLiteral("题名"));
+        QCOMPARE(g1->columnTitle(g1->columnByField(QStringLiteral("AS03"))), QStringLiteral("AS03")); // no caption: kept
+        QVERIFY(g1->columnFooterSum(g1->columnByField(QStringLiteral("AI03"))));
+        QVERIFY(!g1->columnFooterSum(g1->columnByField(QStringLiteral("AC01"))));
+        const int ac01 = g1->columnByField(QStringLiteral("AC01"));
+        QCOMPARE(g1->columnKeyList(ac01).size(), sqlValue(QStringLiteral("select count(*) from N_AC01")));
+
+        PELU_SQL(QStringLiteral("update S_FIELD set IDISPLAY=0 where STABLE='N_A' and SFIELD='AS01'"));
+        PELU_SQL(QStringLiteral("update S_FIELD set IDISPLAY=1 where STABLE='N_B' and SFIELD='BS05'"));
+        w.show();
+        QVERIFY(!g1->isColumnVisible(g1->columnByField(QStringLiteral("AS01"))));
+        QVERIFY(g2->isColumnVisible(g2->columnByField(QStringLiteral("BS05"))));
+        // The dictionary wins over the column dialog at refresh.
+        g1->setColumnVisible(g1->columnByField(QStringLiteral("AS01")), true);
+        w.action(QStringLiteral("actRefresh"))->trigger();
+        QVERIFY(!g1->isColumnVisible(g1->columnByField(QStringLiteral("AS01"))));
+    }
+
+    void panelsAndLayoutKept()
+    {
+        {
+            Tfrm_N_A_main w;
+            w.show();
+            QVERIFY(w.pnlTree()->isVisible());
+            w.action(QStringLiteral("actSetDisplayTree"))->trigger();
+            QVERIFY(!w.pnlTree()->isVisible());
+            w.action(QStringLiteral("actBinSetDisplay"))->trigger();
+            QVERIFY(!w.pnlfj()->isVisible());
+            w.close();
+        }
+        Tfrm_N_A_main w;
+        w.show();
+        QVERIFY(!w.action(QStringLiteral("actSetDisplayTree"))->isChecked());
+        QVERIFY(!w.pnlTree()->isVisible());
+        QVERIFY(!w.pnlfj()->isVisible());
+    }
+};
+
+QTEST_MAIN(TestNAMain)
+#include "tst_n_a_main.moc"
