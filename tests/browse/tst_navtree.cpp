@@ -346,6 +346,48 @@ private slots:
         QVERIFY(boxes.shown.isEmpty());
     }
 
+    // The selected caption keeps the highlighted-text colour when another
+    // window has the focus.
+    void selectedCaptionColour()
+    {
+        fillVolumes();
+        setLevels({"AS07"});
+        ScopedScriptedMessageBoxes boxes;
+        QTreeWidget tree;
+        QWidget panel;
+        Dataset scratch;
+        NavTree nav(&tree, &panel, &scratch, [] {});
+        QPalette pal = tree.palette();
+        pal.setColor(QPalette::Active, QPalette::Highlight, QColor(0, 0, 128));
+        pal.setColor(QPalette::Active, QPalette::HighlightedText, QColor(255, 255, 0));
+        pal.setColor(QPalette::Inactive, QPalette::Highlight, QColor(200, 200, 200));
+        pal.setColor(QPalette::Inactive, QPalette::HighlightedText, QColor(0, 0, 0));
+        tree.setPalette(pal);
+        QVERIFY(nav.BuildTreeRoot());
+        tree.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&tree));
+        QTreeWidgetItem *a1 = tree.topLevelItem(0);
+        tree.setCurrentItem(a1);
+        QLineEdit other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(!tree.isActiveWindow());
+
+        const QImage img = tree.viewport()->grab().toImage();
+        const QRect r = tree.visualItemRect(a1);
+        int yellow = 0, navy = 0;
+        for (int y = r.top(); y <= r.bottom(); ++y) {
+            for (int x = r.left(); x <= r.right(); ++x) {
+                const QColor c = img.pixelColor(x, y);
+                yellow += c == QColor(255, 255, 0);
+                navy += c == QColor(0, 0, 128);
+            }
+        }
+        QVERIFY(navy > 0);
+        QVERIFY(yellow > 0);
+    }
+
     void clickFillsPanelAndQueries()
     {
         fillVolumes();
