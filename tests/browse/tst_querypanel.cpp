@@ -494,6 +494,26 @@ private slots:
         QCOMPARE(m_btnClear->geometry(), clearPlace);
     }
 
+    // The combined query window puts the document pool two rows below the
+    // volume pool, in the same panel, and leaves the buttons beside row 1.
+    void documentHalfBelowVolumeHalf()
+    {
+        QueryPanel documents(QLatin1Char('B'), m_panel, m_form.get());
+        setQueryRows({{1, "AS01"}});
+        m_qp->BuildQueryPanel(m_form->Qry(), QStringLiteral("N_A"), 1280, m_btnDo, m_btnClear);
+        const QRect doPlace = m_btnDo->geometry();
+        PELU_SQL(QStringLiteral("delete from S_QUERY where STABLE='N_B'"));
+        PELU_SQL(QStringLiteral("insert into S_QUERY(STABLE,INO,SFIELD) values('N_B',6,'BC10')"));
+        const int h = documents.rowHeight();
+        const int top = 2 * m_qp->editor(QStringLiteral("AS01"))->height() + 8;
+        QCOMPARE(documents.BuildQueryPanel(m_form->Qry(), QStringLiteral("N_B"), 1280, nullptr, nullptr, top),
+                 2 * h + top + 2);
+        QCOMPARE(documents.combo(QStringLiteral("BC10"))->geometry().topLeft(), QPoint(298, top + h));
+        QVERIFY(!m_qp->editor(QStringLiteral("AS01"))->isHidden()); // the other pool keeps its layout
+        QCOMPARE(m_btnDo->geometry(), doPlace);
+        QVERIFY(m_panel->findChild<QWidget *>(QStringLiteral("dbcbBC10"), Qt::FindDirectChildrenOnly));
+    }
+
     void hiddenValuesStillFilterUntilCleared()
     {
         addVolumes();
