@@ -319,6 +319,38 @@ private slots:
         QCOMPARE(boxes.shown.size(), 1);
     }
 
+    // After the tree settings: levels from S_TREE rows "1".."5" only, the
+    // others emptied with their type letters kept, then the tree again.
+    void reloadLevelsRebuilds()
+    {
+        fillVolumes();
+        setLevels({"AS07", "AI01", "AC03", "AD01", "AF01"});
+        PELU_SQL("delete from S_TREE");
+        PELU_SQL("insert into S_TREE(STABLE,INO,SFIELD) values('N_A',2,'AI01')");
+        PELU_SQL("insert into S_TREE(STABLE,INO,SFIELD) values('N_A',1,'AC03')");
+        PELU_SQL("insert into S_TREE(STABLE,INO,SFIELD) values('N_A',6,'AS07')");
+        PELU_SQL("insert into S_TREE(STABLE,INO,SFIELD) values('N_B',3,'BS01')");
+        ScopedScriptedMessageBoxes boxes;
+        QTreeWidget tree;
+        QWidget panel;
+        Dataset scratch;
+        NavTree nav(&tree, &panel, &scratch, [] {});
+        nav.reloadLevels();
+        const TreeLevel(&levels)[5] = shared().treeLevels;
+        QCOMPARE(levels[0].field, QStringLiteral("AC03"));
+        QCOMPARE(levels[0].type, QStringLiteral("C"));
+        QCOMPARE(levels[1].field, QStringLiteral("AI01"));
+        QCOMPARE(levels[1].type, QStringLiteral("I"));
+        for (int i = 2; i < 5; ++i)
+            QVERIFY(levels[i].field.isEmpty());
+        QCOMPARE(levels[3].type, QStringLiteral("D"));
+        QCOMPARE(captions(nullptr, tree), (QStringList{"土建", "电气", "机械"}));
+        QTreeWidgetItem *two = expandPath(tree, {"电气", "3"});
+        QVERIFY(two);
+        QCOMPARE(two->childCount(), 0);
+        QVERIFY(boxes.shown.isEmpty());
+    }
+
     // Loaded once until the tree is rebuilt, whatever the data do meanwhile.
     void loadedChildrenStay()
     {
@@ -437,6 +469,14 @@ private slots:
         QCOMPARE(tree.currentItem(), a1);
         QCOMPARE(ai01->text(), QStringLiteral("3"));
         QCOMPARE(ac03->currentCode(), QStringLiteral("2"));
+
+        // The expand button expands without querying.
+        QTreeWidgetItem *a12 = tree.topLevelItem(1);
+        QVERIFY(!a12->isExpanded());
+        const QRect r = tree.visualItemRect(a12);
+        QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, QPoint(r.left() - tree.indentation() / 2, r.center().y()));
+        QVERIFY(a12->isExpanded());
+        QCOMPARE(queries, 3);
 
         // Moving with the keys selects without querying.
         as07->clear();
