@@ -3,16 +3,21 @@
 #include "app/AppIcons.h"
 #include "app/ColourHolder.h"
 #include "app/DbGrid.h"
+#include "app/DbMapListCombo.h"
 #include "app/MessageBoxes.h"
 #include "app/PropStorage.h"
 #include "app/SqlHelpers.h"
 #include "app/sys_coldisplay.h"
+#include "browse/NavTree.h"
+#include "browse/QueryConditions.h"
+#include "browse/QueryPanel.h"
 #include "data/Dataset.h"
 #include "data/SharedState.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFileInfo>
+#include <QScreen>
 #include <QListWidget>
 #include <QMenu>
 #include <QSplitter>
@@ -35,6 +40,7 @@ void colourControl(QWidget *w, const QColor &colour)
 
 Tfrm_N_A_main::Tfrm_N_A_main(QWidget *parent)
     : Tfrm_base_dbsingle(parent)
+    , m_queryPanel(new QueryPanel(QLatin1Char('A'), pnlQuery(), this))
     , m_qry2(new Dataset(this))
 {
     setObjectName(QStringLiteral("frm_N_A_main"));
@@ -46,6 +52,7 @@ Tfrm_N_A_main::Tfrm_N_A_main(QWidget *parent)
 
     buildLayout();
     buildCommands();
+    setQueryButtonsPlacedByPanel(false);
 
     connect(&Qry1(), &Dataset::afterScroll, this, [this] { RunCommand([this] { LoadDocuments(); }); });
 
@@ -66,6 +73,8 @@ Tfrm_N_A_main::Tfrm_N_A_main(QWidget *parent)
 
     LoadCodeLists();
     ApplyFieldCaptions();
+    BuildQueryPanel();
+    m_navTree->BuildTreeRoot();
     ApplyRights();
     m_docBaseSql = m_qry2->sql();
 }
@@ -114,6 +123,7 @@ void Tfrm_N_A_main::buildLayout()
     m_tv1 = new QTreeWidget(this);
     m_tv1->setObjectName(QStringLiteral("tv1"));
     m_tv1->setHeaderHidden(true);
+    m_navTree = new NavTree(m_tv1, pnlQuery(), &Qry(), [this] { RunCommand([this] { RunQuery(); }); }, this);
     m_pnlTree = new QWidget(this);
     m_pnlTree->setObjectName(QStringLiteral("pnlTree"));
     auto *treeLayout = new QVBoxLayout(m_pnlTree);
@@ -346,6 +356,8 @@ void Tfrm_N_A_main::buildCommands()
     QAction *close = actClose();
     disconnect(close, &QAction::triggered, this, nullptr);
     connect(close, &QAction::triggered, this, &Tfrm_N_A_main::actCloseExecute);
+    // After the base's clearing of the panel, the tree loses its selection.
+    connect(action(QStringLiteral("actClearQuery")), &QAction::triggered, this, [this] { m_navTree->clearSelection(); });
     connect(action(QStringLiteral("actDoQuery")), &QAction::triggered, this, [this] { RunCommand([this] { RunQuery(); }); });
 }
 
@@ -402,6 +414,7 @@ void Tfrm_N_A_main::applyPrintSlots()
 
 void Tfrm_N_A_main::ApplyFieldCaptions()
 {
+    m_queryPanel->ApplyFieldCaptions();
     for (DbGrid *grid : {dbgrid1(), m_dbgrid2}) {
         for (int col = 0; col < grid->columnCount(); ++col) {
             const QString caption = shared().caption(grid->columnField(col));
@@ -429,36 +442,53 @@ void Tfrm_N_A_main::ApplyColumnVisibility(DbGrid *grid)
 
 void Tfrm_N_A_main::LoadCodeLists()
 {
-    for (DbGrid *grid : {dbgrid1(), m_dbgrid2}) {
-        for (int col = 0; col < grid->columnCount(); ++col) {
-            const QString code = grid->columnField(col).toUpper();
-            if (code.at(1) == QLatin1Char('C'))
-                FillColumnListsFromSql(grid, col, Qry(),
-                                       QStringLiteral("select %1, %1NAME from N_%1 order by %1ORDER").arg(code));
-        }
+    m_queryPanel->LoadCodeLists(Qry());
+    // The volume grid shows the names the panel's combos hold; the document
+    // grid reads its code tables.
+    DbGrid *grid = dbgrid1();
+    for (int col = 0; col < grid->columnCount(); ++col) {
+        const QString code = grid->columnField(col).toUpper();
+        if (code.at(1) == QLatin1Char('C'))
+            if (MapListCombo *combo = m_queryPanel->combo(code))
+                FillColumnListsFromItems(grid, col, combo->listItems());
+    }
+    for (int col = 0; col < m_dbgrid2->columnCount(); ++col) {
+        const QString code = m_dbgrid2->columnField(col).toUpper();
+        if (code.at(1) == QLatin1Char('C'))
+            FillColumnListsFromSql(m_dbgrid2, col, Qry(),
+                                   QStringLiteral("select %1, %1NAME from N_%1 order by %1ORDER").arg(code));
+    }
+}
+
+void Tfrm_N_A_main::BuildQueryPanel()
+{
+    const QScreen *s = screen() ? screen() : QGuiApplication::primaryScreen();
+    const int height = m_queryPanel->BuildQueryPanel(Qry(), QStringLiteral("N_A"), s ? s->geometry().width() : 1280,
+                                                     btnDoQuery(), btnClearQuery());
+    if (height >= 0) {
+        pnlQuery()->setMinimumHeight(0);
+        pnlQuery()->setFixedHeight(height);
     }
 }
 
 void Tfrm_N_A_main::RunQuery()
 {
-    m_conditionText.clear();
-    OpenSql(Qry1(), baseSql() + m_conditionText + shared().orderA);
+    // A field that holds no value of its type has said so; nothing runs.
+    m_conditionText = m_queryPanel->conditionText(shared().edition);
+    OpenSql(Qry1(), QueryConditions::volumeStatement(baseSql(), m_conditionText, shared().orderA));
     LoadDocuments();
 }
 
 void Tfrm_N_A_main::ShowAddedVolumes(const QString &lastKey)
 {
-    const QString sql = lastKey.isEmpty() ? baseSql() + QStringLiteral(" order by AIID desc")
-                                          : baseSql() + QStringLiteral(" and AIID>") + lastKey + QStringLiteral(" order by AIID desc");
-    OpenSql(Qry1(), sql);
+    OpenSql(Qry1(), QueryConditions::addedVolumesStatement(baseSql(), lastKey));
 }
 
 void Tfrm_N_A_main::LoadDocuments()
 {
-    if (!Qry1().isOpen() || Qry1().isEmpty())
-        OpenSql(*m_qry2, m_docBaseSql + QStringLiteral(" and 1<>1"));
-    else
-        OpenSql(*m_qry2, m_docBaseSql + QStringLiteral(" and a.AIID=") + Qry1().text(QStringLiteral("AIID")) + shared().orderB);
+    const bool none = !Qry1().isOpen() || Qry1().isEmpty();
+    OpenSql(*m_qry2, QueryConditions::documentStatement(m_docBaseSql, none ? QString() : Qry1().text(QStringLiteral("AIID")),
+                                                        shared().orderB));
 }
 
 void Tfrm_N_A_main::ApplyColours()
@@ -470,6 +500,8 @@ void Tfrm_N_A_main::ApplyColours()
                        static_cast<QWidget *>(m_lv1), static_cast<QWidget *>(m_spl1), static_cast<QWidget *>(m_spl2),
                        static_cast<QWidget *>(m_spl111)})
         colourControl(w, control);
+    m_queryPanel->setControlColour(control);
+    m_navTree->setBackgroundColour(control);
     dbgrid1()->setColor(control);
     m_dbgrid2->copyAppearanceFrom(*dbgrid1());
 }
@@ -498,7 +530,9 @@ void Tfrm_N_A_main::FormShow()
 void Tfrm_N_A_main::actRefreshExecute()
 {
     LoadCodeLists();
+    m_navTree->BuildTreeRoot();
     ApplyFieldCaptions();
+    BuildQueryPanel();
     ApplyColumnVisibility(dbgrid1());
     ApplyColumnVisibility(m_dbgrid2);
     if (Qry1().isOpen()) {

@@ -5,6 +5,8 @@
 #include <QSet>
 
 class DbGrid;
+class NavTree;
+class QueryPanel;
 class QListWidget;
 class QSplitter;
 class QTreeWidget;
@@ -45,6 +47,9 @@ public:
     void LoadCodeLists();
     void ApplyRights();
     void ApplyColours();
+    void BuildQueryPanel();
+    QueryPanel *queryPanel() const { return m_queryPanel; }
+    NavTree *navTree() const { return m_navTree; }
 
     // Commands whose windows come with later work stand disabled whatever
     // the rights say.
@@ -66,6 +71,7 @@ private:
     void applyPrintSlots();
     void applyPanelVisibility();
 
+    QueryPanel *m_queryPanel;
     Dataset *m_qry2;
     QString m_docBaseSql;
     QString m_conditionText;
@@ -73,6 +79,7 @@ private:
     QSplitter *m_spl111, *m_spl2, *m_spl1;
     QWidget *m_pnlTree, *m_pnlfile, *m_pnlfj;
     QTreeWidget *m_tv1;
+    NavTree *m_navTree;
     QListWidget *m_lv1;
     QMenu *m_pmEditB;
     QSet<const QAction *> m_pending;

@@ -1,3 +1,5 @@
+#include "TestStore.h"
+
 #include "app/MessageBoxes.h"
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
@@ -98,6 +100,8 @@ private slots:
     // the program running.
     void closeCommandQuestion()
     {
+        TestStore store(TestStore::SQLite);
+        shared().uiIniPath = store.folder() + QStringLiteral("/mavo120.ini");
         Tfrm_N_A_main window;
         window.show();
         ScopedScriptedMessageBoxes boxes;

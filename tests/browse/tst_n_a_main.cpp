@@ -52,6 +52,10 @@ private slots:
         for (int i = 0; i < 8; ++i)
             shared().printNames[i].clear();
         setRights(1);
+        // The store's tree levels, as the data module loads them.
+        const char *levels[5][2] = {{"AS07", "S"}, {"AI01", "I"}, {"AC03", "C"}, {"AC02", "C"}, {"AC01", "C"}};
+        for (int i = 0; i < 5; ++i)
+            shared().treeLevels[i] = {QLatin1String(levels[i][0]), QLatin1String(levels[i][1])};
     }
     void cleanup() { m_store.reset(); }
 
