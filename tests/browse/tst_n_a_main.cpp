@@ -10,7 +10,9 @@
 #include <QMenu>
 #include <QTest>
 #include <QToolBar>
+#include <QLineEdit>
 #include <QToolButton>
+#include <QTreeWidget>
 
 namespace {
 
@@ -134,6 +136,51 @@ private slots:
         QCOMPARE(w.Qry1().recordCount(), 2);
         QCOMPARE(w.Qry1().text(QStringLiteral("AS01")), QStringLiteral("乙卷")); // newest first
         QVERIFY(boxes.shown.isEmpty());
+    }
+
+    // A tree click and a panel query select what the store holds for them;
+    // clearing empties the panel and drops the tree's selection.
+    void treeAndPanelQuery()
+    {
+        ScopedScriptedMessageBoxes boxes;
+        for (const char *row : {"('Z001', 2023, '图纸甲')", "('Z001', 2024, '图纸乙')", "('Z002', 2024, '文书丙')",
+                                "('Z002', 2024, '图纸丁')"})
+            PELU_SQL(QStringLiteral("insert into N_A (AS07, AI01, AS01) values %1").arg(QString::fromUtf8(row)));
+        Tfrm_N_A_main w;
+        w.show();
+        QTreeWidget *tree = w.tv1();
+        QCOMPARE(tree->topLevelItemCount(), 2);
+        QTreeWidgetItem *z002 = tree->topLevelItem(1);
+        QCOMPARE(z002->text(0), QStringLiteral("Z002"));
+        z002->setExpanded(true);
+        QCOMPARE(z002->childCount(), 1);
+        QTreeWidgetItem *y2024 = z002->child(0);
+        tree->setCurrentItem(y2024);
+        emit tree->itemClicked(y2024, 0);
+        QCOMPARE(w.Qry1().recordCount(),
+                 sqlValue(QStringLiteral("select count(*) from N_A where AS07 like '%Z002%' and AI01=2024")));
+        QCOMPARE(w.conditionText(), QStringLiteral(" and AS07 like '%Z002%' and AI01=2024"));
+
+        // The panel adds to what the tree wrote.
+        w.findChild<QLineEdit *>(QStringLiteral("dbedAS01"))->setText(QStringLiteral("图纸"));
+        w.action(QStringLiteral("actDoQuery"))->trigger();
+        QCOMPARE(w.Qry1().recordCount(), 1);
+        QCOMPARE(w.Qry1().text(QStringLiteral("AS01")), QStringLiteral("图纸丁"));
+
+        // Text that is no number: a message, no query, the last conditions kept.
+        const QString kept = w.conditionText();
+        w.findChild<QLineEdit *>(QStringLiteral("dbedAI01"))->setText(QStringLiteral("二〇二四"));
+        w.action(QStringLiteral("actDoQuery"))->trigger();
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(w.conditionText(), kept);
+        QCOMPARE(w.Qry1().recordCount(), 1);
+
+        w.action(QStringLiteral("actClearQuery"))->trigger();
+        QVERIFY(w.findChild<QLineEdit *>(QStringLiteral("dbedAS07"))->text().isEmpty());
+        QVERIFY(tree->selectedItems().isEmpty());
+        w.action(QStringLiteral("actDoQuery"))->trigger();
+        QCOMPARE(w.Qry1().recordCount(), 4);
+        QCOMPARE(boxes.shown.size(), 1);
     }
 
     void captionsCodesAndVisibility()
