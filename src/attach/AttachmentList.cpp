@@ -39,7 +39,9 @@ QPixmap pdfPixmap(int size)
     QPixmap pm = themePixmap(kKindIcons[AttachmentList::KindPdf], size);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF band(0, size * 0.52, size, size * 0.36);
+    // Small pictures keep the band inside the page so it still reads as a page.
+    const QRectF band = size >= 24 ? QRectF(0, size * 0.52, size, size * 0.36)
+                                   : QRectF(size * 0.15, size * 0.55, size * 0.7, size * 0.3);
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(200, 30, 30));
     p.drawRoundedRect(band, size / 10.0, size / 10.0);
@@ -234,6 +236,11 @@ void AttachmentList::follow(Dataset *documents, QAction *display)
             if (on)
                 refill();
         });
+}
+
+Dataset *AttachmentList::documents() const
+{
+    return m_documents.data();
 }
 
 QString AttachmentList::itemIid(const QListWidgetItem *item)

@@ -63,7 +63,7 @@ public:
     // and empties when it closes, while display is checked (always when
     // display is null); refills when display becomes checked.
     void follow(Dataset *documents, QAction *display);
-    Dataset *documents() const { return m_documents; }
+    Dataset *documents() const;
 
     // What an item carries: the attachment's IID as text, and its image index.
     static QString itemIid(const QListWidgetItem *item);
