@@ -8,6 +8,7 @@
 #include "app/PropStorage.h"
 #include "app/SqlHelpers.h"
 #include "app/sys_coldisplay.h"
+#include "attach/AttachmentList.h"
 #include "browse/NavTree.h"
 #include "browse/QueryConditions.h"
 #include "browse/QueryPanel.h"
@@ -60,6 +61,8 @@ Tfrm_N_A_main::Tfrm_N_A_main(QWidget *parent)
     storage->addAction(action(QStringLiteral("actBinSetDisplay")));
     storage->addAction(action(QStringLiteral("actSetDisplayTree")));
     storage->addAction(action(QStringLiteral("actSetDoQuery")));
+    for (QAction *a : m_attachments->arrangementActions())
+        storage->addAction(a);
     storage->addGrid(dbgrid1(), DbGrid::StoreAll);
     storage->addColour(edtColorbg1());
     storage->addColour(edtColorbg2());
@@ -132,6 +135,7 @@ void Tfrm_N_A_main::buildLayout()
 
     m_lv1 = new QListWidget(this);
     m_lv1->setObjectName(QStringLiteral("lv1"));
+    m_attachments = new AttachmentList(m_lv1);
     m_pnlfj = new QWidget(this);
     m_pnlfj->setObjectName(QStringLiteral("pnlfj"));
     auto *fjLayout = new QVBoxLayout(m_pnlfj);
@@ -213,6 +217,14 @@ void Tfrm_N_A_main::buildCommands()
     QAction *edit0 = c("actEdit0", "修改", "accessories-text-editor", IREDIT, false);
     QAction *del0 = c("actDel0", "删除", "edit-delete", IRDEL, false);
     QAction *bin = c("actBin", "附件", "mail-attachment", IRBIN, false);
+    // The attachment commands live in the list's menu; their rights apply here.
+    const QHash<QString, QString> binRights = {{QStringLiteral("actBinOpen"), IRBIN}, {QStringLiteral("actBinSave"), QStringLiteral("IR1")},
+                                               {QStringLiteral("actBinAdd"), QStringLiteral("IR2")}, {QStringLiteral("actBinScan"), QStringLiteral("IR2")},
+                                               {QStringLiteral("actBinDel"), QStringLiteral("IR3")}};
+    for (QAction *a : m_attachments->commandActions()) {
+        registerAction(a);
+        command(a->objectName(), a->text(), QString(), binRights.value(a->objectName()), true);
+    }
     QAction *input0 = c("actInput0", "导入", "document-open", IRINPUT, false);
     QAction *export0 = c("actExport0", "导出", "x-office-spreadsheet", QString(), false);
 
@@ -282,6 +294,12 @@ void Tfrm_N_A_main::buildCommands()
     treeDisplay->setCheckable(true);
     treeDisplay->setChecked(true);
     connect(binDisplay, &QAction::toggled, this, [this] { applyPanelVisibility(); });
+    m_attachments->follow(m_qry2, binDisplay);
+    connect(m_lv1, &QListWidget::itemDoubleClicked, this, [this] {
+        QAction *open = m_attachments->command(QStringLiteral("actBinOpen"));
+        if (open && open->isVisible() && open->isEnabled())
+            open->trigger();
+    });
     connect(treeDisplay, &QAction::toggled, this, [this] { applyPanelVisibility(); });
     QAction *setFtp = c("actSetFtp", "设置附件FTP功能", "network-server", IRSET);
     c("actSetUser", "设置用户", "system-users", IRSET);
@@ -292,8 +310,7 @@ void Tfrm_N_A_main::buildCommands()
     bindToolButton(QStringLiteral("tlbAdd"), add0, dropDown(QStringLiteral("pmAdd"), {add, nullptr, add2}));
     bindToolButton(QStringLiteral("tlbEdit"), edit0, dropDown(QStringLiteral("pmEdit1"), {edit, nullptr, edit2}));
     bindToolButton(QStringLiteral("tlbDel"), del0, dropDown(QStringLiteral("pmDel"), {del, nullptr, del2}));
-    QMenu *pmBin = dropDown(QStringLiteral("pmBin"), {});
-    bindToolButton(QStringLiteral("tlbCust1"), bin, pmBin);
+    bindToolButton(QStringLiteral("tlbCust1"), bin, m_attachments->pmBin());
     bindToolButton(QStringLiteral("tlbCust2"), input0, dropDown(QStringLiteral("pmInput"), {input, nullptr, input2}));
     bindToolButton(QStringLiteral("tlbCust3"), batchEdit);
     bindToolButton(QStringLiteral("tlbCust4"), sum);
@@ -502,6 +519,7 @@ void Tfrm_N_A_main::ApplyColours()
         colourControl(w, control);
     m_queryPanel->setControlColour(control);
     m_navTree->setBackgroundColour(control);
+    m_attachments->setControlColour(control);
     dbgrid1()->setColor(control);
     m_dbgrid2->copyAppearanceFrom(*dbgrid1());
 }
@@ -524,6 +542,7 @@ void Tfrm_N_A_main::FormShow()
     if (action(QStringLiteral("actSetDoQuery"))->isChecked())
         RunQuery();
     applyPanelVisibility();
+    m_attachments->applyCheckedArrangement();
     m_dbgrid2->setTitleHeight(dbgrid1()->titleHeight());
 }
 

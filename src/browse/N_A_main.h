@@ -4,6 +4,7 @@
 
 #include <QSet>
 
+class AttachmentList;
 class DbGrid;
 class NavTree;
 class QueryPanel;
@@ -50,6 +51,7 @@ public:
     void BuildQueryPanel();
     QueryPanel *queryPanel() const { return m_queryPanel; }
     NavTree *navTree() const { return m_navTree; }
+    AttachmentList *attachments() const { return m_attachments; }
 
     // Commands whose windows come with later work stand disabled whatever
     // the rights say.
@@ -81,6 +83,7 @@ private:
     QTreeWidget *m_tv1;
     NavTree *m_navTree;
     QListWidget *m_lv1;
+    AttachmentList *m_attachments;
     QMenu *m_pmEditB;
     QSet<const QAction *> m_pending;
     QHash<QString, QString> m_rightOf; // action name -> right column
