@@ -28,6 +28,8 @@
 #include <QSqlRecord>
 #include <QTreeWidget>
 
+#include <algorithm>
+
 namespace {
 
 double seconds(const QElapsedTimer &t)
@@ -130,26 +132,31 @@ Result measure(const QString &store)
     for (const QString &sql : showStatements(firstVolume))
         r.bareSum += bare(sql);
 
-    // The tree on its own.
+    // The tree on its own, best of three each way.
     Dataset scratch;
     QTreeWidget tv;
     QWidget panel;
     NavTree tree(&tv, &panel, &scratch, [] {});
-    t.restart();
-    tree.BuildTreeRoot();
-    r.rootTree = seconds(t);
     const QString rootSql = TreeRootSql(shared().treeLevels);
-    r.rootBare = bare(rootSql);
-    r.rootPlan = plan(rootSql);
-    if (tv.topLevelItemCount() > 0) {
+    QString childSql;
+    r.rootTree = r.rootBare = r.childTree = r.childBare = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        t.restart();
+        tree.BuildTreeRoot();
+        r.rootTree = std::min(r.rootTree, seconds(t));
+        r.rootBare = std::min(r.rootBare, bare(rootSql));
+        if (tv.topLevelItemCount() == 0)
+            continue;
         QTreeWidgetItem *first = tv.topLevelItem(0);
-        const QString childSql = TreeChildSql(shared().treeLevels, 1, {TreeNodeRec(first).s1}, shared().edition);
+        childSql = TreeChildSql(shared().treeLevels, 1, {TreeNodeRec(first).s1}, shared().edition);
         t.restart();
         tree.tv1Expanding(first);
-        r.childTree = seconds(t);
-        r.childBare = bare(childSql);
-        r.childPlan = plan(childSql);
+        r.childTree = std::min(r.childTree, seconds(t));
+        r.childBare = std::min(r.childBare, bare(childSql));
     }
+    r.rootPlan = plan(rootSql);
+    if (!childSql.isEmpty())
+        r.childPlan = plan(childSql);
     return r;
 }
 
