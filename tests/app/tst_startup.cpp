@@ -4,6 +4,7 @@
 #include "app/SingleInstance.h"
 #include "app/Startup.h"
 #include "browse/N_A_main.h"
+#include "data/SharedState.h"
 
 #include <QApplication>
 #include <QProcess>
@@ -102,6 +103,7 @@ private slots:
     {
         TestStore store(TestStore::SQLite);
         shared().uiIniPath = store.folder() + QStringLiteral("/mavo120.ini");
+        shared().treeLevels[0] = {QStringLiteral("AS07"), QStringLiteral("S")};
         Tfrm_N_A_main window;
         window.show();
         ScopedScriptedMessageBoxes boxes;
