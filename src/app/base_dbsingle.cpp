@@ -322,6 +322,7 @@ void Tfrm_base_dbsingle::addToolButton(const QString &name)
     button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     button->setAutoRaise(true);
     button->setIconSize(m_tb2->iconSize());
+    button->installEventFilter(this);
     ToolButton tb;
     tb.button = button;
     tb.place = m_tb2->addWidget(button);
@@ -547,6 +548,8 @@ bool Tfrm_base_dbsingle::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == m_pnlQuery && event->type() == QEvent::Resize && m_placeQueryButtons)
         placeQueryButtons();
+    if (event->type() == QEvent::ToolTip && !m_toolBarHints && watched->parent() == m_tb2)
+        return true;
     return Tfrm_base_dbform::eventFilter(watched, event);
 }
 

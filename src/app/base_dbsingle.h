@@ -133,6 +133,8 @@ protected:
     // Derived windows that place the query buttons themselves switch off
     // their placement at the panel's right end.
     void setQueryButtonsPlacedByPanel(bool on) { m_placeQueryButtons = on; }
+    // Whether the command toolbar's buttons show their commands' hints.
+    void setToolBarHints(bool on) { m_toolBarHints = on; }
 
 private:
     void addToolButton(const QString &name);
@@ -165,4 +167,5 @@ private:
     bool m_shown = false;
     bool m_lookSaved = false;
     bool m_placeQueryButtons = true;
+    bool m_toolBarHints = true;
 };

@@ -54,6 +54,7 @@ Tfrm_N_A_main::Tfrm_N_A_main(QWidget *parent)
     buildLayout();
     buildCommands();
     setQueryButtonsPlacedByPanel(false);
+    setToolBarHints(false);
 
     connect(&Qry1(), &Dataset::afterScroll, this, [this] { RunCommand([this] { LoadDocuments(); }); });
 
