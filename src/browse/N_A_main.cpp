@@ -547,6 +547,27 @@ void Tfrm_N_A_main::FormShow()
     m_dbgrid2->setTitleHeight(dbgrid1()->titleHeight());
 }
 
+void Tfrm_N_A_main::SortSettingsClosed(const QString &tableKey)
+{
+    const QString clause = BuildOrderClause(Qry(), tableKey);
+    if (tableKey == QLatin1String("N_B"))
+        shared().orderB = clause;
+    else
+        shared().orderA = clause;
+    if (Qry1().isOpen())
+        RunQuery();
+}
+
+void Tfrm_N_A_main::TreeSettingsClosed()
+{
+    m_navTree->reloadLevels();
+}
+
+void Tfrm_N_A_main::QuerySettingsClosed()
+{
+    BuildQueryPanel();
+}
+
 void Tfrm_N_A_main::actRefreshExecute()
 {
     LoadCodeLists();

@@ -53,6 +53,14 @@ public:
     NavTree *navTree() const { return m_navTree; }
     AttachmentList *attachments() const { return m_attachments; }
 
+    // What the window does when a settings window has closed, whatever the
+    // user did there: the sort clause of "N_A" or "N_B" is rebuilt and an
+    // open query runs again; the tree is rebuilt from its levels; the query
+    // panel is laid out again.
+    void SortSettingsClosed(const QString &tableKey);
+    void TreeSettingsClosed();
+    void QuerySettingsClosed();
+
     // Commands whose windows come with later work stand disabled whatever
     // the rights say.
     bool isPending(const QAction *action) const { return m_pending.contains(action); }

@@ -183,6 +183,39 @@ private slots:
         QCOMPARE(boxes.shown.size(), 1);
     }
 
+    // After the sort, tree and query settings the window takes the new
+    // settings at once.
+    void settingsHandOffs()
+    {
+        ScopedScriptedMessageBoxes boxes;
+        for (const char *row : {"('Z001', 2023, 3)", "('Z002', 2021, 1)", "('Z003', 2022, 2)"})
+            PELU_SQL(QStringLiteral("insert into N_A (AS07, AI01, AI02) values %1").arg(QString::fromUtf8(row)));
+        Tfrm_N_A_main w;
+        w.RunQuery();
+
+        PELU_SQL(QStringLiteral("delete from S_ORDER where STABLE='N_A'"));
+        PELU_SQL(QStringLiteral("insert into S_ORDER (STABLE, INO, SFIELD, STYPE) values ('N_A', 1, 'AI01', 'DESC')"));
+        w.SortSettingsClosed(QStringLiteral("N_A"));
+        QVERIFY(shared().orderA.contains(QStringLiteral("AI01")));
+        QCOMPARE(w.Qry1().text(QStringLiteral("AS07")), QStringLiteral("Z001")); // 2023 first
+        w.Qry1().last();
+        QCOMPARE(w.Qry1().text(QStringLiteral("AS07")), QStringLiteral("Z002"));
+
+        PELU_SQL(QStringLiteral("delete from S_TREE where STABLE='N_A'"));
+        PELU_SQL(QStringLiteral("insert into S_TREE (STABLE, INO, SFIELD) values ('N_A', '1', 'AI02')"));
+        w.TreeSettingsClosed();
+        QCOMPARE(w.tv1()->topLevelItemCount(), 3);
+        QCOMPARE(w.tv1()->topLevelItem(0)->text(0), QStringLiteral("1"));
+
+        PELU_SQL(QStringLiteral("delete from S_QUERY where STABLE='N_A'"));
+        PELU_SQL(QStringLiteral("insert into S_QUERY (STABLE, INO, SFIELD) values ('N_A', 1, 'AI02')"));
+        w.show();
+        w.QuerySettingsClosed();
+        QVERIFY(w.findChild<QWidget *>(QStringLiteral("dbedAI02"))->isVisible());
+        QVERIFY(!w.findChild<QWidget *>(QStringLiteral("dbedAS01"))->isVisible());
+        QVERIFY(boxes.shown.isEmpty());
+    }
+
     void captionsCodesAndVisibility()
     {
         shared().captions.insert(QStringLiteral("AS01"), QStringLiteral("案卷题名"));
