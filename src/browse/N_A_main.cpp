@@ -85,26 +85,10 @@ Tfrm_N_A_main::Tfrm_N_A_main(QWidget *parent)
 
 Tfrm_N_A_main::~Tfrm_N_A_main() = default;
 
-QStringList Tfrm_N_A_main::fieldCodes(QChar table)
-{
-    QStringList codes;
-    auto add = [&](const char *type, int from, int to) {
-        for (int i = from; i <= to; ++i)
-            codes << QStringLiteral("%1%2%3").arg(table).arg(QLatin1String(type)).arg(i, 2, 10, QLatin1Char('0'));
-    };
-    add("S", 1, 15);
-    add("S", 50, 50);
-    add("I", 1, 4);
-    add("F", 1, 4);
-    add("C", 1, 10);
-    add("D", 1, 4);
-    return codes;
-}
-
 void Tfrm_N_A_main::buildLayout()
 {
     auto designGrid = [](DbGrid *grid, QChar table, int width) {
-        for (const QString &code : fieldCodes(table)) {
+        for (const QString &code : QueryConditions::fieldCodes(table)) {
             const int col = grid->addColumn(code, code, width);
             const QChar type = code.at(1);
             grid->setColumnFooterSum(col, type == QLatin1Char('I') || type == QLatin1Char('F'));

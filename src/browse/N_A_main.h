@@ -27,9 +27,6 @@ public:
     // PELU.EXE (in any letter case); executableName is the file name only.
     static bool closeCommandAsks(const QString &executableName);
 
-    // The 38 field codes of a table ('A' volumes, 'B' documents) in grid order.
-    static QStringList fieldCodes(QChar table);
-
     Dataset &Qry2() { return *m_qry2; }
     DbGrid *dbgrid2() const { return m_dbgrid2; }
     QTreeWidget *tv1() const { return m_tv1; }

@@ -7,6 +7,7 @@
 #include "browse/TreeStatements.h"
 #include "data/Dataset.h"
 #include "data/SharedState.h"
+#include "data/base_dm.h"
 
 #include <QLineEdit>
 #include <QPalette>
@@ -159,22 +160,7 @@ void NavTree::clearSelection()
 
 void NavTree::reloadLevels()
 {
-    TreeLevel(&levels)[5] = shared().treeLevels;
-    for (TreeLevel &level : levels)
-        level.field.clear();
-    if (OpenSql(*m_scratch, QStringLiteral("select a.INO,a.SFIELD,b.SFIELDTYPE from S_TREE a, S_FIELD b where "
-                                           "a.SFIELD=b.SFIELD and a.STABLE=b.STABLE and a.STABLE='N_A' "))) {
-        const int noCol = m_scratch->fieldIndex(QStringLiteral("INO"));
-        const int fieldCol = m_scratch->fieldIndex(QStringLiteral("SFIELD"));
-        const int typeCol = m_scratch->fieldIndex(QStringLiteral("SFIELDTYPE"));
-        for (int pos = 0; pos < m_scratch->recordCount(); ++pos) {
-            const QString no = m_scratch->textAt(pos, noCol);
-            if (no.size() != 1 || no.at(0) < QLatin1Char('1') || no.at(0) > QLatin1Char('5'))
-                continue;
-            TreeLevel &level = levels[no.at(0).unicode() - '1'];
-            level.field = m_scratch->textAt(pos, fieldCol);
-            level.type = m_scratch->textAt(pos, typeCol);
-        }
-    }
+    Tfrm_base_dm::readTreeLevels(*m_scratch, QStringLiteral("select a.INO,a.SFIELD,b.SFIELDTYPE from S_TREE a, S_FIELD b where "
+                                                            "a.SFIELD=b.SFIELD and a.STABLE=b.STABLE and a.STABLE='N_A' "));
     BuildTreeRoot();
 }

@@ -176,23 +176,32 @@ void Tfrm_base_dm::reloadOrderClauses()
 
 void Tfrm_base_dm::reloadTreeLevels()
 {
-    SharedState &st = shared();
-    for (TreeLevel &level : st.treeLevels)
+    // At start-up nothing of an earlier store is kept.
+    for (TreeLevel &level : shared().treeLevels)
         level = TreeLevel();
-    if (!OpenSql(*m_qry, QStringLiteral("select a.INO,a.SFIELD,b.SFIELDTYPE from S_TREE a, S_FIELD b where "
-                                        "a.SFIELD=b.SFIELD and a.STABLE='N_A' and b.stable='N_A'")))
-        return;
-    const int noCol = m_qry->fieldIndex(QStringLiteral("INO"));
-    const int fieldCol = m_qry->fieldIndex(QStringLiteral("SFIELD"));
-    const int typeCol = m_qry->fieldIndex(QStringLiteral("SFIELDTYPE"));
-    for (int pos = 0; pos < m_qry->recordCount(); ++pos) {
-        const QString no = m_qry->textAt(pos, noCol);
+    readTreeLevels(*m_qry, QStringLiteral("select a.INO,a.SFIELD,b.SFIELDTYPE from S_TREE a, S_FIELD b where "
+                                          "a.SFIELD=b.SFIELD and a.STABLE='N_A' and b.stable='N_A'"));
+}
+
+bool Tfrm_base_dm::readTreeLevels(Dataset &query, const QString &sql)
+{
+    TreeLevel(&levels)[5] = shared().treeLevels;
+    for (TreeLevel &level : levels)
+        level.field.clear();
+    if (!OpenSql(query, sql))
+        return false;
+    const int noCol = query.fieldIndex(QStringLiteral("INO"));
+    const int fieldCol = query.fieldIndex(QStringLiteral("SFIELD"));
+    const int typeCol = query.fieldIndex(QStringLiteral("SFIELDTYPE"));
+    for (int pos = 0; pos < query.recordCount(); ++pos) {
+        const QString no = query.textAt(pos, noCol);
         if (no.size() != 1 || no.at(0) < QLatin1Char('1') || no.at(0) > QLatin1Char('5'))
             continue;
-        TreeLevel &level = st.treeLevels[no.at(0).unicode() - '1'];
-        level.field = m_qry->textAt(pos, fieldCol);
-        level.type = m_qry->textAt(pos, typeCol);
+        TreeLevel &level = levels[no.at(0).unicode() - '1'];
+        level.field = query.textAt(pos, fieldCol);
+        level.type = query.textAt(pos, typeCol);
     }
+    return true;
 }
 
 void Tfrm_base_dm::reloadCaptions(const QString &tableKey)

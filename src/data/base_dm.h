@@ -41,6 +41,10 @@ public:
     void reloadCaptions(const QString &tableKey);
     // Re-reads the five tree levels.
     void reloadTreeLevels();
+    // Sets the field codes and types of the five tree levels from sql's rows
+    // (INO "1".."5", SFIELD, SFIELDTYPE); the field of a level without a row
+    // is emptied, its type kept. False when the statement failed (shown).
+    static bool readTreeLevels(Dataset &query, const QString &sql);
     // Re-reads the three sort clauses.
     void reloadOrderClauses();
 
