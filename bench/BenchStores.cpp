@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFont>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QSqlQuery>
 
@@ -33,6 +35,32 @@ double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
     return v[v.size() / 2];
+}
+
+QList<qint64> parseSizes(const QString &text)
+{
+    QList<qint64> sizes;
+    for (const QString &s : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const qint64 n = s.trimmed().toLongLong(&ok);
+        if (!ok || n <= 0)
+            return {};
+        sizes << n;
+    }
+    return sizes;
+}
+
+QList<qint64> benchSizes(const QList<qint64> &defaults)
+{
+    return qEnvironmentVariableIsSet("PELU_BENCH_SIZES") ? parseSizes(qEnvironmentVariable("PELU_BENCH_SIZES")) : defaults;
+}
+
+void setBenchFont()
+{
+    QFont font;
+    font.setFamilies({QStringLiteral("WenQuanYi Micro Hei")});
+    font.setPixelSize(15);
+    QGuiApplication::setFont(font);
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 #include <vector>
@@ -12,6 +13,14 @@ void say(const QString &text);
 // The first column of the first row as a number, -1 on failure.
 qint64 scalar(const QString &sql, bool *ok = nullptr);
 double median(std::vector<double> v);
+
+// Parses "10000,100000"; an empty list when an entry is not a positive number.
+QList<qint64> parseSizes(const QString &text);
+// PELU_BENCH_SIZES when set, otherwise the defaults.
+QList<qint64> benchSizes(const QList<qint64> &defaults);
+// The font the window benchmarks paint with: the offscreen platform picks
+// none that shows Chinese.
+void setBenchFont();
 
 struct BenchStoreOptions {
     QString cache = QStringLiteral("/tmp/pelu-bench-cache");

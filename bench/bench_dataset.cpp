@@ -189,14 +189,7 @@ void report(const QList<Result> &results)
 bool parse(const QStringList &args, Options &o)
 {
     auto sizes = [&](const QString &text) {
-        o.sizes.clear();
-        for (const QString &s : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
-            bool ok = false;
-            const qint64 n = s.trimmed().toLongLong(&ok);
-            if (!ok || n <= 0)
-                return false;
-            o.sizes.append(n);
-        }
+        o.sizes = parseSizes(text);
         return !o.sizes.isEmpty();
     };
     if (qEnvironmentVariableIsSet("PELU_BENCH_SIZES") && !sizes(qEnvironmentVariable("PELU_BENCH_SIZES")))

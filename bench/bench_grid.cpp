@@ -179,27 +179,17 @@ int main(int argc, char **argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QFont font;
-    font.setFamilies({QStringLiteral("WenQuanYi Micro Hei")});
-    font.setPixelSize(15);
-    QApplication::setFont(font);
+    setBenchFont();
 
     BenchStoreOptions stores;
     stores.pg.clear();
     stores.admin = qEnvironmentVariable("PELU_ADMIN");
-    QList<qint64> sizes{1000000};
+    QList<qint64> sizes = benchSizes({1000000});
     int maxPages = 2000;
-    if (qEnvironmentVariableIsSet("PELU_BENCH_SIZES")) {
-        sizes.clear();
-        for (const QString &s : qEnvironmentVariable("PELU_BENCH_SIZES").split(QLatin1Char(','), Qt::SkipEmptyParts))
-            sizes << s.trimmed().toLongLong();
-    }
     const QStringList args = app.arguments();
     for (int i = 1; i + 1 < args.size(); i += 2) {
         if (args.at(i) == QLatin1String("--sizes")) {
-            sizes.clear();
-            for (const QString &s : args.at(i + 1).split(QLatin1Char(',')))
-                sizes << s.toLongLong();
+            sizes = parseSizes(args.at(i + 1));
         } else if (args.at(i) == QLatin1String("--pages")) {
             maxPages = args.at(i + 1).toInt();
         } else if (args.at(i) == QLatin1String("--cache")) {

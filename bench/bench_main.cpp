@@ -189,28 +189,18 @@ int main(int argc, char **argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QFont font;
-    font.setFamilies({QStringLiteral("WenQuanYi Micro Hei")});
-    font.setPixelSize(15);
-    QApplication::setFont(font);
+    setBenchFont();
 
     BenchStoreOptions stores;
     stores.admin = qEnvironmentVariable("PELU_ADMIN");
     if (qEnvironmentVariableIsSet("PELU_BENCH_PG"))
         stores.pg = qEnvironmentVariable("PELU_BENCH_PG");
-    QList<qint64> sizes{1000000};
-    if (qEnvironmentVariableIsSet("PELU_BENCH_SIZES")) {
-        sizes.clear();
-        for (const QString &s : qEnvironmentVariable("PELU_BENCH_SIZES").split(QLatin1Char(','), Qt::SkipEmptyParts))
-            sizes << s.trimmed().toLongLong();
-    }
+    QList<qint64> sizes = benchSizes({1000000});
     const QStringList args = app.arguments();
     for (int i = 1; i < args.size(); ++i) {
         const bool value = i + 1 < args.size();
         if (args.at(i) == QLatin1String("--sizes") && value) {
-            sizes.clear();
-            for (const QString &s : args.at(++i).split(QLatin1Char(',')))
-                sizes << s.toLongLong();
+            sizes = parseSizes(args.at(++i));
         } else if (args.at(i) == QLatin1String("--pg") && value) {
             stores.pg = args.at(++i);
         } else if (args.at(i) == QLatin1String("--no-pg")) {
