@@ -449,8 +449,14 @@ void Tfrm_base_dbsingle::bindToolButton(const QString &name, QAction *act, QMenu
         place->setVisible(false);
         return;
     }
-    place->setVisible(act->isVisible());
-    connect(act, &QAction::changed, this, [place, act] { place->setVisible(act->isVisible()); });
+    // The toolbar hands its place's state on to the button, so the place
+    // follows the command.
+    auto follow = [place, act] {
+        place->setEnabled(act->isEnabled());
+        place->setVisible(act->isVisible());
+    };
+    follow();
+    connect(act, &QAction::changed, this, follow);
 }
 
 bool Tfrm_base_dbsingle::isToolButtonVisible(const QString &name) const

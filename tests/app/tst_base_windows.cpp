@@ -302,6 +302,10 @@ private slots:
         w.bindToolButton(QStringLiteral("tlbCust5"), lend);
         QVERIFY(w.isToolButtonVisible(QStringLiteral("tlbCust5")));
         QCOMPARE(w.toolButton(QStringLiteral("tlbCust5"))->text(), QStringLiteral("借阅"));
+        lend->setEnabled(false);
+        QVERIFY(!w.toolButton(QStringLiteral("tlbCust5"))->isEnabled());
+        lend->setEnabled(true);
+        QVERIFY(w.toolButton(QStringLiteral("tlbCust5"))->isEnabled());
         lend->setVisible(false);
         QVERIFY(!w.isToolButtonVisible(QStringLiteral("tlbCust5")));
         w.action(QStringLiteral("actDel"))->setVisible(false);

@@ -68,6 +68,9 @@ private slots:
         QCOMPARE(visibleButtons(w), QStringList({"统计", "文件", "刷新", "导出", "设置", "帮助", "关闭"}));
         QVERIFY(!w.separator(QStringLiteral("tbSep2"))->isVisible());
         QVERIFY(!w.separator(QStringLiteral("tbSep3"))->isVisible());
+        // Statistics and the combined query come later: greyed, not hidden.
+        QVERIFY(!w.toolButton(QStringLiteral("tlbCust4"))->isEnabled());
+        QVERIFY(w.toolButton(QStringLiteral("tlbCust21"))->isEnabled());
         // The spreadsheet entries stay in sight, only disabled.
         QAction *ms = w.action(QStringLiteral("actExportMSExcel"));
         QVERIFY(ms->isVisible());
