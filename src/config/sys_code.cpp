@@ -1,0 +1,186 @@
+#include "config/sys_code.h"
+
+#include "app/DbGrid.h"
+#include "app/MapListCombo.h"
+#include "app/MessageBoxes.h"
+#include "app/SqlHelpers.h"
+#include "app/WidgetHelpers.h"
+#include "data/Dataset.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QRegularExpression>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+QString quoted(QString text)
+{
+    return text.replace(QLatin1Char('\''), QStringLiteral("''"));
+}
+
+// The field code becomes part of table and column names: only a plain name
+// may go into the statement.
+bool isFieldCode(const QString &field)
+{
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z][A-Za-z0-9_]*$"));
+    return plain.match(field).hasMatch();
+}
+
+void colourWidget(QWidget *w, const QColor &colour)
+{
+    if (!colour.isValid())
+        return;
+    w->setAutoFillBackground(true);
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, colour);
+    p.setColor(QPalette::Button, colour);
+    w->setPalette(p);
+}
+
+void colourControl(QWidget *w, const QColor &colour)
+{
+    if (!colour.isValid())
+        return;
+    QPalette p = w->palette();
+    p.setColor(QPalette::Base, colour);
+    p.setColor(QPalette::Button, colour);
+    w->setPalette(p);
+}
+
+} // namespace
+
+Tfrm_sys_code::Tfrm_sys_code(const QColor &windowColour, const QColor &gridColour, const QString &table,
+                             const QString &field, bool withCodeColumn, QWidget *parent)
+    : Tfrm_base_dbdialog(parent)
+    , m_table(table)
+    , m_startField(field)
+    , m_withCode(withCodeColumn)
+{
+    setObjectName(QStringLiteral("frm_sys_code"));
+    setWindowTitle(QStringLiteral("设置选择下拉列字段内容"));
+
+    m_pnlTop = new QWidget(this);
+    m_pnlTop->setObjectName(QStringLiteral("pnlTop"));
+    m_lblField = new QLabel(QStringLiteral("选择字段"), m_pnlTop);
+    m_dbcb1 = new MapListCombo(m_pnlTop);
+    m_dbcb1->setObjectName(QStringLiteral("dbcb1"));
+    m_dbcb1->setMapList(true);
+    m_dbcb1->setMinimumWidth(160);
+    m_lblHint = new QLabel(QStringLiteral("提示:只有在[设置列字段]功能中,<是否显示>打钩的选择类字段才会显示。"), m_pnlTop);
+    m_lblHint->setWordWrap(true);
+    auto *top = new QHBoxLayout(m_pnlTop);
+    top->setContentsMargins(8, 6, 8, 6);
+    top->addWidget(m_lblField);
+    top->addWidget(m_dbcb1);
+    top->addWidget(m_lblHint, 1);
+    if (auto *box = qobject_cast<QVBoxLayout *>(layout()))
+        box->insertWidget(1, m_pnlTop);
+
+    DbGrid *grid = dbgrid1();
+    grid->setRowHeight(25);
+    grid->setTitleHeight(25);
+
+    applyThemeColours(windowColour, gridColour);
+    colourWidget(tbmain(), windowColour);
+    colourWidget(m_pnlTop, windowColour);
+    if (windowColour.isValid())
+        grid->setFixedColor(windowColour);
+    colourControl(m_dbcb1, gridColour);
+    if (gridColour.isValid()) {
+        grid->setColor(gridColour);
+        grid->setOddRowColor(gridColour);
+        grid->setEvenRowColor(gridColour);
+    }
+    resize(m_withCode ? 600 : 420, 480);
+
+    connect(m_dbcb1, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
+        if (!m_filling)
+            RunCommand([this] { dbcb1Change(); });
+    });
+    connect(&Qry1(), &Dataset::newRecord, this, [this] { Qry1NewRecord(); });
+}
+
+void Tfrm_sys_code::Execute(const QColor &windowColour, const QColor &gridColour, const QString &table,
+                            const QString &field, bool withCodeColumn, QWidget *parent)
+{
+    Tfrm_sys_code dialog(windowColour, gridColour, table, field, withCodeColumn, parent);
+    dialog.exec();
+}
+
+void Tfrm_sys_code::FormShow()
+{
+    // The grid stays empty until a field is picked: the base's open of Qry1
+    // has nothing to run here.
+    m_filling = true;
+    const bool filled = FillComboFromSql(
+        Qry(),
+        QStringLiteral("select SFIELD, SFIELDNAME1 from S_FIELD where stable='%1' and SFIELDTYPE='C' and idisplay=1 "
+                       "order by SFIELDNAME1")
+            .arg(quoted(m_table)),
+        true, m_dbcb1);
+    m_filling = false;
+    if (filled && m_dbcb1->count() > 0 && !m_startField.isEmpty())
+        m_dbcb1->setCurrentCode(m_startField);
+}
+
+void Tfrm_sys_code::dbcb1Change()
+{
+    const QString field = m_dbcb1->currentCode();
+    if (field.isEmpty() || field == m_field)
+        return;
+    // A row typed for the previous field is stored before its list goes; if
+    // that fails the row and the previous pick stay for correction.
+    dbgrid1()->commitEditor();
+    Dataset &q = Qry1();
+    if (q.isOpen() && q.isEditing()) {
+        const bool stored = RunCommand([&q] {
+            if (q.isModified())
+                q.post();
+            else
+                q.cancel();
+        });
+        if (!stored) {
+            const QSignalBlocker block(m_dbcb1);
+            m_dbcb1->setCurrentCode(m_field);
+            return;
+        }
+    }
+    LoadList(field);
+}
+
+bool Tfrm_sys_code::LoadList(const QString &field)
+{
+    Qry1().close();
+    m_field.clear();
+    DbGrid *grid = dbgrid1();
+    grid->clearColumns();
+    if (!isFieldCode(field))
+        return false;
+
+    const QString label = m_dbcb1->currentText();
+    grid->addColumn(field + QStringLiteral("NAME"), label + QStringLiteral("下拉项内容"), 200);
+    grid->addColumn(field + QStringLiteral("ORDER"), QStringLiteral("下拉排序(数字)"), 120);
+    const int codeCol = grid->addColumn(field + QStringLiteral("CODE"), label + QStringLiteral("代码"), 200);
+    grid->setColumnVisible(codeCol, false);
+    grid->setColumnReadOnly(codeCol, !m_withCode);
+
+    if (!OpenSql(Qry1(), QStringLiteral("select * from N_%1 order by %1ORDER").arg(field)))
+        return false;
+    m_field = field;
+    // Document lists have no code column, whatever the caller asked for.
+    grid->setColumnVisible(codeCol, m_withCode && Qry1().hasField(field + QStringLiteral("CODE")));
+    return true;
+}
+
+void Tfrm_sys_code::Qry1NewRecord()
+{
+    if (m_field.isEmpty())
+        return;
+    // The new entry goes to the end of the drop-down list.
+    if (!OpenSql(Qry(), QStringLiteral("select max(%1ORDER)+1 from N_%1").arg(m_field)))
+        return;
+    const QVariant next = Qry().isEmpty() ? QVariant() : Qry().value(0);
+    Qry1().setValue(m_field + QStringLiteral("ORDER"), next.isNull() ? QVariant(1) : next);
+}
