@@ -206,19 +206,25 @@ bool Tfrm_base_dm::readTreeLevels(Dataset &query, const QString &sql)
 
 void Tfrm_base_dm::reloadCaptions(const QString &tableKey)
 {
-    SharedState &st = shared();
+    readCaptions(*m_qry, tableKey);
+}
+
+bool Tfrm_base_dm::readCaptions(Dataset &query, const QString &tableKey)
+{
     const QChar letter = tableKey.endsWith(QLatin1Char('B'), Qt::CaseInsensitive) ? QLatin1Char('B') : QLatin1Char('A');
     const QStringList codes = Schema::fieldCodes(letter);
+    if (!OpenSql(query, QStringLiteral("select SFIELD,SFIELDNAME1 from S_FIELD where stable='") + tableKey
+                            + QLatin1Char('\'')))
+        return false;
+    SharedState &st = shared();
     for (const QString &code : codes)
         st.captions.remove(code);
-    if (!OpenSql(*m_qry, QStringLiteral("select SFIELD,SFIELDNAME1 from S_FIELD where stable='") + tableKey
-                             + QLatin1Char('\'')))
-        return;
-    const int fieldCol = m_qry->fieldIndex(QStringLiteral("SFIELD"));
-    const int nameCol = m_qry->fieldIndex(QStringLiteral("SFIELDNAME1"));
-    for (int pos = 0; pos < m_qry->recordCount(); ++pos) {
-        const QString code = m_qry->textAt(pos, fieldCol);
+    const int fieldCol = query.fieldIndex(QStringLiteral("SFIELD"));
+    const int nameCol = query.fieldIndex(QStringLiteral("SFIELDNAME1"));
+    for (int pos = 0; pos < query.recordCount(); ++pos) {
+        const QString code = query.textAt(pos, fieldCol);
         if (codes.contains(code))
-            st.captions.insert(code, m_qry->textAt(pos, nameCol));
+            st.captions.insert(code, query.textAt(pos, nameCol));
     }
+    return true;
 }

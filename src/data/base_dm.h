@@ -39,6 +39,9 @@ public:
 
     // Re-reads the cached captions of one table key ("N_A" or "N_B").
     void reloadCaptions(const QString &tableKey);
+    // The same on any query, for windows that run without the data module
+    // (tests). A failed read is shown and leaves the cache as it was: false.
+    static bool readCaptions(Dataset &query, const QString &tableKey);
     // Re-reads the five tree levels.
     void reloadTreeLevels();
     // Sets the field codes and types of the five tree levels from sql's rows
