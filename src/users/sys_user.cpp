@@ -6,6 +6,9 @@
 #include "data/Dataset.h"
 
 #include <QAction>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLabel>
 #include <QToolBar>
 #include <QVBoxLayout>
@@ -54,6 +57,10 @@ Tfrm_sys_user::Tfrm_sys_user(QWidget *parent) : Tfrm_base_dbdialog(parent)
 
     connect(&Qry1(), &Dataset::newRecord, this, &Tfrm_sys_user::Qry1NewRecord);
     connect(&Qry1(), &Dataset::stateChanged, this, &Tfrm_sys_user::rememberCode);
+
+    grid->viewport()->installEventFilter(this);
+    grid->horizontalHeader()->viewport()->installEventFilter(this);
+    grid->installEventFilter(this);
 
     // Saving checks the code first, so a taken code gets its own message.
     disconnect(tlbSave(), &QAction::triggered, this, nullptr);
@@ -157,4 +164,42 @@ void Tfrm_sys_user::saveUser()
             return;
         throw; // the row stays for correction; the caller shows the failure
     }
+}
+
+bool Tfrm_sys_user::refuseLeavingRow()
+{
+    if (!Qry1().isOpen() || !Qry1().isEditing() || !Qry1().isModified())
+        return false;
+    dbgrid1()->commitEditor();
+    return refuseCode();
+}
+
+bool Tfrm_sys_user::eventFilter(QObject *watched, QEvent *event)
+{
+    DbGrid *grid = dbgrid1();
+    if (event->type() == QEvent::MouseButtonPress) {
+        const auto *me = static_cast<QMouseEvent *>(event);
+        if (watched == grid->viewport()) {
+            const QModelIndex index = grid->indexAt(me->position().toPoint());
+            if (index.isValid() && index.row() != Qry1().pos() && refuseLeavingRow())
+                return true;
+        } else if (watched == grid->horizontalHeader()->viewport()) {
+            // A title click sorts, which stores the row first.
+            if (refuseLeavingRow())
+                return true;
+        }
+    } else if (event->type() == QEvent::KeyPress && watched == grid) {
+        switch (static_cast<QKeyEvent *>(event)->key()) {
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+            if (refuseLeavingRow())
+                return true;
+            break;
+        default:
+            break;
+        }
+    }
+    return Tfrm_base_dbdialog::eventFilter(watched, event);
 }

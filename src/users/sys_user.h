@@ -27,6 +27,8 @@ public:
 
     QLabel *notePanel() const { return m_notePanel; }
 
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 public slots:
     void Qry1NewRecord();
     // Save: a user code that is empty or already taken is refused with a
@@ -37,6 +39,8 @@ private:
     void rememberCode(Dataset::State state);
     // Shows why the row's code cannot be stored; false when it can.
     bool refuseCode();
+    // Leaving a changed row stores it: the code is checked first.
+    bool refuseLeavingRow();
 
     QLabel *m_notePanel;
     QString m_codeBeforeEdit; // the stored code of the row in edit state

@@ -8,6 +8,7 @@
 #include "users/sys_user.h"
 
 #include <QAction>
+#include <QHeaderView>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -237,6 +238,41 @@ private slots:
         QCOMPARE(qry().state(), Dataset::State::Browse);
         QCOMPARE(userRows(QStringLiteral("0199")), 1);
         QCOMPARE(sqlValue(QStringLiteral("select count(*) from S_USER")), rowsBefore + (editUser.isEmpty() ? 1 : 0));
+    }
+
+    // Leaving a changed row stores it, so the code is checked there too.
+    void leavingRowChecksCode_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("click in another row") << "row";
+        QTest::newRow("title click") << "title";
+        QTest::newRow("key up") << "key";
+    }
+    void leavingRowChecksCode()
+    {
+        QFETCH(QString, how);
+        ScopedScriptedMessageBoxes boxes;
+        QVERIFY(selectUser(QStringLiteral("0102")));
+        typeInto(QStringLiteral("SUSERID"), QStringLiteral("0101"));
+        QCOMPARE(qry().state(), Dataset::State::Edit);
+        const int pos = qry().pos();
+        if (how == QLatin1String("row")) {
+            const QModelIndex other = grid()->model()->index(pos == 0 ? 1 : 0, 0);
+            QTest::mouseClick(grid()->viewport(), Qt::LeftButton, {}, grid()->visualRect(other).center());
+        } else if (how == QLatin1String("title")) {
+            auto *header = grid()->horizontalHeader();
+            QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                              QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+        } else {
+            grid()->setFocus();
+            QTest::keyClick(grid(), pos == 0 ? Qt::Key_Down : Qt::Key_Up);
+        }
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown.first().text, kDuplicate);
+        QCOMPARE(qry().state(), Dataset::State::Edit);
+        QCOMPARE(qry().pos(), pos);
+        QCOMPARE(userRows(QStringLiteral("0102")), 1);
+        QCOMPARE(userRows(QStringLiteral("0101")), 1);
     }
 
     // Keeping one's own code while editing the rest is no duplicate.
