@@ -359,6 +359,23 @@ private slots:
         QCOMPARE(boxes.shown.size(), 1);
     }
 
+    // The number of a new entry cannot be read: the error is shown and the
+    // row is offered without a number rather than with a guessed one.
+    void failingNumbering()
+    {
+        ScopedScriptedMessageBoxes boxes;
+        Tfrm_sys_code dlg(QColor(), QColor(), QStringLiteral("N_A"), QStringLiteral("AC05"), false);
+        dlg.show();
+        QVERIFY(dlg.Qry1().isOpen());
+        PELU_SQL(QStringLiteral("alter table N_AC05 rename to N_AC05_OLD"));
+        dlg.tlbAdd()->trigger();
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown.at(0).icon, MsgIcon::Critical);
+        QVERIFY(boxes.shown.at(0).text.contains(QStringLiteral("select max(AC05ORDER)+1 from N_AC05")));
+        QCOMPARE(dlg.Qry1().state(), Dataset::State::Insert);
+        QVERIFY(dlg.Qry1().isNull(QStringLiteral("AC05ORDER")));
+    }
+
     // Deleting asks first and ignores records that use the code: they keep a
     // code without a name.
     void deleteEntry()

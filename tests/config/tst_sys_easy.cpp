@@ -117,6 +117,21 @@ private slots:
         QVERIFY(boxes.shown.isEmpty());
     }
 
+    // A table without fields marked for quick input: empty picker, closed grid.
+    void noMarkedFields()
+    {
+        ScopedScriptedMessageBoxes boxes;
+        PELU_SQL(QStringLiteral("update S_FIELD set IEASY=0 where STABLE='N_B'"));
+        Tfrm_sys_easy dlg(QColor(), QColor(), QStringLiteral("N_B"), QStringLiteral("BS01"));
+        dlg.show();
+        QCOMPARE(dlg.dbcb1()->count(), 0);
+        QVERIFY(!dlg.Qry1().isOpen());
+        dlg.tlbAdd()->trigger();
+        dlg.tlbDel()->trigger();
+        QVERIFY(!dlg.Qry1().isOpen());
+        QVERIFY(boxes.shown.isEmpty());
+    }
+
     // The phrases of the table's field only; a field not offered (its mark
     // removed, or hidden) shows nothing and its phrases stay stored.
     void phrasesOfPassedField_data()
