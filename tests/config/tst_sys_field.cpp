@@ -7,7 +7,9 @@
 #include "data/SharedState.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
 #include <QToolBar>
 
 namespace {
@@ -362,6 +364,32 @@ private slots:
         for (int pos = 0; pos < names.recordCount(); ++pos)
             QCOMPARE(shared().captions.value(names.textAt(pos, 0), QStringLiteral("<none>")), names.textAt(pos, 1));
         QCOMPARE(shared().caption(otherCode), QStringLiteral("别的表"));
+        QVERIFY(boxes.shown.isEmpty());
+    }
+
+    // As the record windows and the main window call it: modal, and the
+    // cache holds the new label when it returns.
+    void executeModal()
+    {
+        ScopedScriptedMessageBoxes boxes;
+        shared().captions.insert(QStringLiteral("BS01"), QStringLiteral("旧"));
+        bool seen = false;
+        QTimer::singleShot(0, this, [&seen] {
+            auto *dlg = qobject_cast<Tfrm_sys_field *>(QApplication::activeModalWidget());
+            if (!dlg) {
+                if (QWidget *other = QApplication::activeModalWidget())
+                    other->close();
+                return;
+            }
+            seen = dlg->table() == QLatin1String("N_B") && dlg->isModal();
+            rowOf(*dlg, QStringLiteral("BS01"));
+            dlg->tlbEdit()->trigger();
+            dlg->Qry1().setValue(QStringLiteral("SFIELDNAME1"), QStringLiteral("文件题名（新）"));
+            dlg->tbExit()->trigger();
+        });
+        Tfrm_sys_field::Execute(kWindow, kGrid, QStringLiteral("N_B"));
+        QVERIFY(seen);
+        QCOMPARE(shared().caption(QStringLiteral("BS01")), QStringLiteral("文件题名（新）"));
         QVERIFY(boxes.shown.isEmpty());
     }
 
