@@ -14,6 +14,8 @@
 #include "app/sys_uiset.h"
 #include "data/Dataset.h"
 #include "data/SharedState.h"
+#include "users/sys_password.h"
+#include "users/sys_user.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -299,9 +301,10 @@ void Tfrm_base_dbsingle::buildActions()
     QAction *doQuery = makeAction(QStringLiteral("actSetDoQuery"), QStringLiteral("打开窗口执行查询"), QStringLiteral("system-run"));
     doQuery->setCheckable(true);
     doQuery->setChecked(true);
-    // The users and password windows come with the user administration.
-    makeAction(QStringLiteral("actSetUser"), QStringLiteral("设置用户"), QStringLiteral("system-users"))->setEnabled(false);
-    makeAction(QStringLiteral("actSetPassword"), QStringLiteral("设置密码"), QStringLiteral("dialog-password"))->setEnabled(false);
+    run(makeAction(QStringLiteral("actSetUser"), QStringLiteral("设置用户"), QStringLiteral("system-users")),
+        &Tfrm_base_dbsingle::actSetUserExecute);
+    run(makeAction(QStringLiteral("actSetPassword"), QStringLiteral("设置密码"), QStringLiteral("dialog-password")),
+        &Tfrm_base_dbsingle::actSetPasswordExecute);
     run(makeAction(QStringLiteral("actBakDoc"), QStringLiteral("备份恢复数据"), QStringLiteral("drive-harddisk")),
         &Tfrm_base_dbsingle::actBakDocExecute);
     run(makeAction(QStringLiteral("actHelpF1"), QStringLiteral("帮助"), QStringLiteral("help-browser"), QKeySequence(Qt::Key_F1)),
@@ -624,6 +627,16 @@ void Tfrm_base_dbsingle::actSiteExecute()
     query.addQueryItem(QStringLiteral("wd"), shared().sysTitle.isEmpty() ? QStringLiteral("科技档案管理") : shared().sysTitle);
     url.setQuery(query);
     ShellOpen(url);
+}
+
+void Tfrm_base_dbsingle::actSetUserExecute()
+{
+    Tfrm_sys_user::Execute(m_edtColorbg1->colour(), m_edtColorbg2->colour(), this);
+}
+
+void Tfrm_base_dbsingle::actSetPasswordExecute()
+{
+    Tfrm_sys_password::Execute(m_edtColorbg1->colour(), this);
 }
 
 void Tfrm_base_dbsingle::actAboutExecute()

@@ -108,6 +108,8 @@ public slots:
     void actSetUIExecute();
     void actHelpF1Execute();
     void actSiteExecute();
+    void actSetUserExecute();
+    void actSetPasswordExecute();
     void actAboutExecute();
     void actBakDocExecute();
 

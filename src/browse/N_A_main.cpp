@@ -12,6 +12,10 @@
 #include "browse/NavTree.h"
 #include "browse/QueryConditions.h"
 #include "browse/QueryPanel.h"
+#include "config/N_sysname.h"
+#include "config/sys_code.h"
+#include "config/sys_easy.h"
+#include "config/sys_field.h"
 #include "data/Dataset.h"
 #include "data/SharedState.h"
 
@@ -254,17 +258,47 @@ void Tfrm_N_A_main::buildCommands()
     QAction *print = c("actPrint", "打印", "document-print", IRPRINT, false);
     QAction *printTable = c("actPrintTable", "打印设置", "document-properties", IRSET);
 
-    QAction *setSysname = c("actSetSysname", "设置系统自定义名称", "preferences-desktop-personal", IRSET);
+    QAction *setSysname = c("actSetSysname", "设置系统自定义名称", "preferences-desktop-personal", IRSET, false);
+    connect(setSysname, &QAction::triggered, this, [this] {
+        RunCommand([this] {
+            if (Tfrm_N_sysname::Execute(edtColorbg1()->colour(), edtColorbg2()->colour(), this)) {
+                setWindowTitle(shared().sysTitle);
+                QApplication::setApplicationDisplayName(shared().sysTitle);
+                mnuEdit()->setText(shared().modName);
+            }
+        });
+    });
     QAction *setUI = c("actSetUI", "设置主题字体与颜色", "preferences-desktop-theme", QString(), false);
     connect(setUI, &QAction::triggered, this, [this] { ApplyColours(); }); // after the base's dialog
-    QAction *setField = c("actSetField", "设置案卷记录列字段", "preferences-other", IRSET);
-    QAction *setField2 = c("actSetField2", "设置文件记录列字段", "preferences-other", IRSET);
+    QAction *setField = c("actSetField", "设置案卷记录列字段", "preferences-other", IRSET, false);
+    QAction *setField2 = c("actSetField2", "设置文件记录列字段", "preferences-other", IRSET, false);
+    connect(setField, &QAction::triggered, this, [this] {
+        RunCommand([this] {
+            Tfrm_sys_field::Execute(edtColorbg1()->colour(), edtColorbg2()->colour(), QStringLiteral("N_A"), this);
+            ApplyFieldCaptions();
+        });
+    });
+    // The document captions reach this window at its refresh.
+    connect(setField2, &QAction::triggered, this, [this] {
+        RunCommand([this] { Tfrm_sys_field::Execute(edtColorbg1()->colour(), edtColorbg2()->colour(), QStringLiteral("N_B"), this); });
+    });
     QAction *setTree = c("actSetTree", "设置树型层次显示顺序", "view-list-tree", IRSET);
     QAction *setQuery = c("actSetQuery", "设置显示查询条件", "edit-find-replace", IRSET);
-    QAction *setCode = c("actSetCode", "设置案卷选择下拉字段内容", "format-justify-fill", IRSET);
-    QAction *setCode2 = c("actSetCode2", "设置文件选择下拉字段内容", "format-justify-fill", IRSET);
-    QAction *setEasy = c("actSetEasy", "设置案卷文本字段快捷录入", "insert-text", IRSET);
-    QAction *setEasy2 = c("actSetEasy2", "设置文件文本字段快捷录入", "insert-text", IRSET);
+    QAction *setCode = c("actSetCode", "设置案卷选择下拉字段内容", "format-justify-fill", IRSET, false);
+    QAction *setCode2 = c("actSetCode2", "设置文件选择下拉字段内容", "format-justify-fill", IRSET, false);
+    QAction *setEasy = c("actSetEasy", "设置案卷文本字段快捷录入", "insert-text", IRSET, false);
+    QAction *setEasy2 = c("actSetEasy2", "设置文件文本字段快捷录入", "insert-text", IRSET, false);
+    // Code lists and phrases reach this window through its refresh.
+    auto codes = [this](const QString &table) {
+        RunCommand([&] { Tfrm_sys_code::Execute(edtColorbg1()->colour(), edtColorbg2()->colour(), table, QString(), false, this); });
+    };
+    auto phrases = [this](const QString &table) {
+        RunCommand([&] { Tfrm_sys_easy::Execute(edtColorbg1()->colour(), edtColorbg2()->colour(), table, QString(), this); });
+    };
+    connect(setCode, &QAction::triggered, this, [codes] { codes(QStringLiteral("N_A")); });
+    connect(setCode2, &QAction::triggered, this, [codes] { codes(QStringLiteral("N_B")); });
+    connect(setEasy, &QAction::triggered, this, [phrases] { phrases(QStringLiteral("N_A")); });
+    connect(setEasy2, &QAction::triggered, this, [phrases] { phrases(QStringLiteral("N_B")); });
     QAction *setCol = c("actSetColDisplay", "设置案卷记录表格显示列", "view-restore", QString(), false);
     QAction *setOrder = c("actSetOrder", "设置案卷记录表格排序方式", "view-sort-ascending", IRSET);
     QAction *setCol2 = c("actSetColDisplay2", "设置文件记录表格显示列", "view-restore", QString(), false);
@@ -287,8 +321,8 @@ void Tfrm_N_A_main::buildCommands()
     });
     connect(treeDisplay, &QAction::toggled, this, [this] { applyPanelVisibility(); });
     QAction *setFtp = c("actSetFtp", "设置附件FTP功能", "network-server", IRSET);
-    c("actSetUser", "设置用户", "system-users", IRSET);
-    c("actSetPassword", "设置密码", "dialog-password");
+    c("actSetUser", "设置用户", "system-users", IRSET, false);
+    c("actSetPassword", "设置密码", "dialog-password", QString(), false);
     QAction *set = action(QStringLiteral("actSet"));
 
     // Toolbar, left to right.

@@ -76,6 +76,8 @@ private slots:
         QVERIFY(ms->isVisible());
         QVERIFY(!ms->isEnabled());
         QVERIFY(!w.action(QStringLiteral("actSetField"))->isVisible());
+        QVERIFY(!w.action(QStringLiteral("actSetUser"))->isVisible());
+        QVERIFY(w.action(QStringLiteral("actSetPassword"))->isEnabled()); // needs no right
     }
 
     void rightsAllGranted()
@@ -98,12 +100,15 @@ private slots:
         QVERIFY(!w.action(QStringLiteral("actPrint3"))->isVisible());
         QVERIFY(!w.action(QStringLiteral("actPrint3Set"))->isVisible());
         // Commands whose windows do not exist yet stand greyed, never working.
-        for (const char *name : {"actAdd", "actEdit2", "actDel", "actBatchDel", "actSum", "actSetField"}) {
+        for (const char *name : {"actAdd", "actEdit2", "actDel", "actBatchDel", "actSum", "actPrintTable"}) {
             QAction *a = w.action(QLatin1String(name));
             QVERIFY2(a->isVisible() && !a->isEnabled(), name);
             QVERIFY(w.isPending(a));
         }
         QVERIFY(w.action(QStringLiteral("actRefresh"))->isEnabled());
+        for (const char *name : {"actSetUser", "actSetPassword", "actSetField", "actSetField2", "actSetSysname", "actSetCode",
+                                 "actSetCode2", "actSetEasy", "actSetEasy2"})
+            QVERIFY2(w.action(QLatin1String(name))->isEnabled(), name);
         QCOMPARE(w.toolButton(QStringLiteral("tlbAdd"))->menu()->actions().first()->text(), QStringLiteral("案卷记录增加"));
     }
 
