@@ -1,0 +1,53 @@
+#include "config/SettingsDialogLook.h"
+
+#include "app/DbGrid.h"
+#include "app/base_dbdialog.h"
+
+#include <QLabel>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+namespace {
+
+void colourWidget(QWidget *w, const QColor &colour)
+{
+    if (!w || !colour.isValid())
+        return;
+    w->setAutoFillBackground(true);
+    QPalette p = w->palette();
+    p.setColor(QPalette::Window, colour);
+    p.setColor(QPalette::Button, colour);
+    w->setPalette(p);
+}
+
+} // namespace
+
+QWidget *AddSettingsPanel(Tfrm_base_dbdialog *dialog, const QStringList &lines)
+{
+    auto *panel = new QWidget(dialog);
+    panel->setObjectName(QStringLiteral("pnlTop"));
+    auto *box = new QVBoxLayout(panel);
+    box->setContentsMargins(12, 8, 12, 8);
+    box->setSpacing(4);
+    for (const QString &line : lines)
+        box->addWidget(new QLabel(line, panel));
+    if (auto *outer = qobject_cast<QVBoxLayout *>(dialog->layout()))
+        outer->insertWidget(1, panel);
+    return panel;
+}
+
+void ColourSettingsDialog(Tfrm_base_dbdialog *dialog, QWidget *panel, const QColor &windowColour,
+                          const QColor &gridColour)
+{
+    dialog->applyThemeColours(windowColour, gridColour);
+    colourWidget(dialog->tbmain(), windowColour);
+    colourWidget(panel, windowColour);
+    DbGrid *grid = dialog->dbgrid1();
+    if (windowColour.isValid())
+        grid->setFixedColor(windowColour);
+    if (gridColour.isValid()) {
+        grid->setColor(gridColour);
+        grid->setOddRowColor(gridColour);
+        grid->setEvenRowColor(gridColour);
+    }
+}
