@@ -249,7 +249,9 @@ QString sumText(double v, bool integral)
     return s;
 }
 
-constexpr int maxTitleHeight = 80;
+// The appearance dialog offers up to 80; designed grids with wrapped titles
+// (the users window) go higher.
+constexpr int maxTitleHeight = 120;
 constexpr int maxRowHeight = 500;
 constexpr int maxColumnWidth = 5000;
 

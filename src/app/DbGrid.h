@@ -142,7 +142,7 @@ public:
     // The lines between cells: a shade of the fixed colour when flat.
     QColor lineColour() const;
     void setFlat(bool flat);
-    int titleHeight() const;         // 0..80; 0: fits the title font
+    int titleHeight() const;         // 0..120; 0: fits the title font
     void setTitleHeight(int h);
     int rowHeight() const;
     void setRowHeight(int h);

@@ -106,9 +106,14 @@ void DbGridHeader::paintSection(QPainter *painter, const QRect &rect, int logica
             drawMarker(painter, rect.adjusted(0, 0, -2, 0), marker, textColour);
         }
         painter->setFont(m_grid->titleFont());
-        const QString title = painter->fontMetrics().elidedText(m_grid->columnTitle(logicalIndex), Qt::ElideRight,
-                                                                textRect.width());
-        painter->drawText(textRect, Qt::AlignCenter, title);
+        const QFontMetrics fm = painter->fontMetrics();
+        const QString title = m_grid->columnTitle(logicalIndex);
+        // A title row of two or more lines wraps long titles (Chinese has no
+        // blanks to break at); a single line elides them.
+        if (fm.horizontalAdvance(title) > textRect.width() && textRect.height() >= 2 * fm.height())
+            painter->drawText(textRect, Qt::AlignCenter | Qt::TextWrapAnywhere, title);
+        else
+            painter->drawText(textRect, Qt::AlignCenter, fm.elidedText(title, Qt::ElideRight, textRect.width()));
     }
     painter->restore();
 }

@@ -679,7 +679,7 @@ private slots:
         QTest::newRow("nonsense values")
             << QByteArray("[dbgrid1]\nColor=blau\nFixedColor=#12\nOddRowColor=\nFlat=vielleicht\nFont=,,,\n"
                           "TitleFont=\nFooterRowCount=7\nHeight=-4\nOptions=RowSelect|Wings\nRowHeight=abc\n"
-                          "SumsActive=2\nTitleHeight=81\nColumns\\size=2\nColumns\\1\\Field=NOPE\n"
+                          "SumsActive=2\nTitleHeight=121\nColumns\\size=2\nColumns\\1\\Field=NOPE\n"
                           "Columns\\2\\Field=AI01\nColumns\\2\\Width=zero\nColumns\\2\\Visible=maybe\n");
         QTest::newRow("binary") << QByteArray("\xff\xfe\x00\x01[[[=\n\x80\x81=\x00\n[dbgrid1\nColor", 32);
     }
@@ -709,7 +709,7 @@ private slots:
         DbGrid grid;
         designColumns(grid);
         show(grid);
-        // Title height: fits the title font at 0, as set up to 80.
+        // Title height: fits the title font at 0, as set up to 120.
         grid.setTitleHeight(0);
         QFont big(QStringLiteral("WenQuanYi Micro Hei"));
         big.setPixelSize(30);
@@ -718,8 +718,8 @@ private slots:
         grid.setTitleHeight(44);
         QCOMPARE(grid.horizontalHeader()->height(), 44);
         grid.setTitleHeight(200);
-        QCOMPARE(grid.titleHeight(), 80);
-        QCOMPARE(grid.horizontalHeader()->height(), 80);
+        QCOMPARE(grid.titleHeight(), 120);
+        QCOMPARE(grid.horizontalHeader()->height(), 120);
 
         // Titles in the fixed colour; flat and raised titles look different.
         grid.setFixedColor(QColor(188, 213, 236));
