@@ -16,6 +16,9 @@
 #include "config/sys_code.h"
 #include "config/sys_easy.h"
 #include "config/sys_field.h"
+#include "config/sys_order.h"
+#include "config/sys_query.h"
+#include "config/sys_tree.h"
 #include "data/Dataset.h"
 #include "data/SharedState.h"
 
@@ -282,8 +285,8 @@ void Tfrm_N_A_main::buildCommands()
     connect(setField2, &QAction::triggered, this, [this] {
         RunCommand([this] { Tfrm_sys_field::Execute(edtColorbg1()->colour(), edtColorbg2()->colour(), QStringLiteral("N_B"), this); });
     });
-    QAction *setTree = c("actSetTree", "设置树型层次显示顺序", "view-list-tree", IRSET);
-    QAction *setQuery = c("actSetQuery", "设置显示查询条件", "edit-find-replace", IRSET);
+    QAction *setTree = c("actSetTree", "设置树型层次显示顺序", "format-indent-more", IRSET, false);
+    QAction *setQuery = c("actSetQuery", "设置显示查询条件", "edit-find-replace", IRSET, false);
     QAction *setCode = c("actSetCode", "设置案卷选择下拉字段内容", "format-justify-fill", IRSET, false);
     QAction *setCode2 = c("actSetCode2", "设置文件选择下拉字段内容", "format-justify-fill", IRSET, false);
     QAction *setEasy = c("actSetEasy", "设置案卷文本字段快捷录入", "insert-text", IRSET, false);
@@ -300,16 +303,37 @@ void Tfrm_N_A_main::buildCommands()
     connect(setEasy, &QAction::triggered, this, [phrases] { phrases(QStringLiteral("N_A")); });
     connect(setEasy2, &QAction::triggered, this, [phrases] { phrases(QStringLiteral("N_B")); });
     QAction *setCol = c("actSetColDisplay", "设置案卷记录表格显示列", "view-restore", QString(), false);
-    QAction *setOrder = c("actSetOrder", "设置案卷记录表格排序方式", "view-sort-ascending", IRSET);
+    QAction *setOrder = c("actSetOrder", "设置案卷记录表格排序方式", "view-sort-ascending", IRSET, false);
     QAction *setCol2 = c("actSetColDisplay2", "设置文件记录表格显示列", "view-restore", QString(), false);
     connect(setCol2, &QAction::triggered, this, [this] {
         RunCommand([this] { ChooseGridColumns(m_dbgrid2, edtColorbg1()->colour(), edtColorbg2()->colour(), this); });
     });
-    QAction *setOrder2 = c("actSetOrder2", "设置文件记录表格排序方式", "view-sort-ascending", IRSET);
+    QAction *setOrder2 = c("actSetOrder2", "设置文件记录表格排序方式", "view-sort-ascending", IRSET, false);
+    // Whatever the user did in these windows, the window takes the settings again.
+    connect(setTree, &QAction::triggered, this, [this] {
+        RunCommand([this] {
+            Tfrm_sys_tree::Execute(edtColorbg1()->colour(), edtColorbg2()->colour(), QStringLiteral("N_A"), this);
+            TreeSettingsClosed();
+        });
+    });
+    connect(setQuery, &QAction::triggered, this, [this] {
+        RunCommand([this] {
+            Tfrm_sys_query::Execute(edtColorbg1()->colour(), edtColorbg2()->colour(), QStringLiteral("N_A"), this);
+            QuerySettingsClosed();
+        });
+    });
+    auto order = [this](const QString &table) {
+        RunCommand([&] {
+            Tfrm_sys_order::Execute(edtColorbg1()->colour(), edtColorbg2()->colour(), table, this);
+            SortSettingsClosed(table);
+        });
+    };
+    connect(setOrder, &QAction::triggered, this, [order] { order(QStringLiteral("N_A")); });
+    connect(setOrder2, &QAction::triggered, this, [order] { order(QStringLiteral("N_B")); });
     QAction *binDisplay = c("actBinSetDisplay", "显示文件附件", "mail-attachment", QString(), false);
     binDisplay->setCheckable(true);
     binDisplay->setChecked(true);
-    QAction *treeDisplay = c("actSetDisplayTree", "显示树型层次", "view-list-tree", QString(), false);
+    QAction *treeDisplay = c("actSetDisplayTree", "显示树型层次", "format-indent-more", QString(), false);
     treeDisplay->setCheckable(true);
     treeDisplay->setChecked(true);
     connect(binDisplay, &QAction::toggled, this, [this] { applyPanelVisibility(); });

@@ -107,7 +107,8 @@ private slots:
         }
         QVERIFY(w.action(QStringLiteral("actRefresh"))->isEnabled());
         for (const char *name : {"actSetUser", "actSetPassword", "actSetField", "actSetField2", "actSetSysname", "actSetCode",
-                                 "actSetCode2", "actSetEasy", "actSetEasy2"})
+                                 "actSetCode2", "actSetEasy", "actSetEasy2", "actSetTree", "actSetQuery", "actSetOrder",
+                                 "actSetOrder2"})
             QVERIFY2(w.action(QLatin1String(name))->isEnabled(), name);
         QCOMPARE(w.toolButton(QStringLiteral("tlbAdd"))->menu()->actions().first()->text(), QStringLiteral("案卷记录增加"));
     }
