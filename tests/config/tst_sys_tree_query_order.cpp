@@ -11,7 +11,10 @@
 #include "data/base_dm.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QTest>
+#include <QTimer>
+#include <QToolBar>
 
 #include <memory>
 
@@ -370,6 +373,47 @@ private slots:
         QCOMPARE(boxes.shown.size(), 2);
         QCOMPARE(sqlValue(QStringLiteral("select count(*) from S_QUERY where STABLE='N_B'")), 8);
         QCOMPARE(sqlValue(QStringLiteral("select count(*) from S_QUERY where SFIELD='BI01'")), 0);
+    }
+
+    // Execute shows the window modally in the caller's colours, over the
+    // caller's table, and returns once it is closed.
+    void executeIsModal_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("tree") << "tree" << "设置树层次显示顺序";
+        QTest::newRow("query") << "query" << "设置显示查询条件";
+        QTest::newRow("sort") << "sort" << "设置表格排序方式";
+    }
+
+    void executeIsModal()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, caption);
+        ScopedScriptedMessageBoxes boxes;
+        bool seen = false;
+        QTimer::singleShot(0, this, [&] {
+            auto *dlg = qobject_cast<Tfrm_base_dbdialog *>(QApplication::activeModalWidget());
+            if (!dlg) {
+                if (QWidget *other = QApplication::activeModalWidget())
+                    other->close();
+                return;
+            }
+            const QWidget *panel = dlg->findChild<QWidget *>(QStringLiteral("pnlTop"));
+            seen = dlg->windowTitle() == caption && dlg->isModal() && dlg->Qry1().isOpen()
+                && dlg->Qry1().recordCount() > 0 && panel
+                && panel->palette().color(QPalette::Window) == kWindow
+                && dlg->tbmain()->palette().color(QPalette::Window) == kWindow;
+            dlg->tbExit()->trigger();
+        });
+        if (kind == QLatin1String("tree"))
+            Tfrm_sys_tree::Execute(kWindow, kGrid, QStringLiteral("N_A"));
+        else if (kind == QLatin1String("query"))
+            Tfrm_sys_query::Execute(kWindow, kGrid, QStringLiteral("N_A"));
+        else
+            Tfrm_sys_order::Execute(kWindow, kGrid, QStringLiteral("N_A"));
+        QVERIFY(seen);
+        QVERIFY(boxes.shown.isEmpty());
     }
 
     // A failed write shows the database error, keeps the row as edited for
