@@ -616,6 +616,17 @@ public:
     }
 
     // --- reading
+    // A present text, empty or not, is never the null string: a column whose
+    // values are all empty holds no characters, and a view of them would give
+    // a null string, which binds as NULL.
+    static QString presentText(const Column &c, size_t k)
+    {
+        QString t = c.textAt(k).toString();
+        if (t.isNull())
+            t = QStringLiteral("");
+        return t;
+    }
+
     QString valueText(const Column &c, size_t k) const
     {
         switch (c.kind) {
@@ -623,7 +634,7 @@ public:
         case FieldKind::Int64: return QString::number(c.i64[k]);
         case FieldKind::Double: return numberText(c.dbl[k]);
         case FieldKind::Date: return dateOf(dayShift, c.dbl[k]).toString(QStringLiteral("yyyy-MM-dd"));
-        case FieldKind::Text: return c.textAt(k).toString();
+        case FieldKind::Text: return presentText(c, k);
         }
         return {};
     }
@@ -641,7 +652,7 @@ public:
         case FieldKind::Int64: return qlonglong(c.i64[k]);
         case FieldKind::Double:
         case FieldKind::Date: return c.dbl[k];
-        case FieldKind::Text: return c.textAt(k).toString();
+        case FieldKind::Text: return presentText(c, k);
         }
         return {};
     }

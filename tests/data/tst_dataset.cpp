@@ -610,6 +610,26 @@ private slots:
         QCOMPARE(scalar(QStringLiteral("select count(*) from S_EASY where STABLE='T' and SVALUE='w'")).toInt(), 2);
     }
 
+    // An empty text is not null, even when no row of the column holds a
+    // character: a table without key still finds the row by it.
+    void emptyTextIsNotNull()
+    {
+        exec(QStringLiteral("insert into S_EASY(STABLE,SFIELD,SEASY,SVALUE) values('E','AS01','','a')"));
+        exec(QStringLiteral("insert into S_EASY(STABLE,SFIELD,SEASY,SVALUE) values('E','AS02','','b')"));
+        Dataset ds;
+        ds.open(QStringLiteral("select * from S_EASY where STABLE='E' order by SFIELD"));
+        QVERIFY(!ds.isNull(QStringLiteral("SEASY")));
+        QCOMPARE(ds.value(QStringLiteral("SEASY")), QVariant(QString(QLatin1String(""))));
+        ds.edit();
+        ds.setValue(QStringLiteral("SVALUE"), QStringLiteral("新"));
+        ds.post();
+        QCOMPARE(scalar(QStringLiteral("select SVALUE from S_EASY where STABLE='E' and SFIELD='AS01'")).toString(),
+                 QStringLiteral("新"));
+        ds.next();
+        ds.remove();
+        QCOMPARE(scalar(QStringLiteral("select count(*) from S_EASY where STABLE='E'")).toInt(), 1);
+    }
+
     void sortPinyinStable_data()
     {
         QTest::addColumn<QString>("field");
