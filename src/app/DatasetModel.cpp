@@ -125,6 +125,15 @@ void DatasetModel::setColumnReadOnly(int col, bool readOnly)
         m_columns[col].readOnly = readOnly;
 }
 
+void DatasetModel::setColumnAlignment(int col, Qt::Alignment alignment)
+{
+    if (!validColumn(col))
+        return;
+    m_columns[col].alignment = alignment;
+    if (m_rows > 0)
+        emit dataChanged(index(0, col), index(m_rows - 1, col), {Qt::TextAlignmentRole});
+}
+
 void DatasetModel::setColumnFooterSum(int col, bool on)
 {
     if (!validColumn(col))
@@ -340,6 +349,8 @@ QVariant DatasetModel::data(const QModelIndex &index, int role) const
     case Qt::TextAlignmentRole:
         if (c.checkBox)
             return int(Qt::AlignCenter);
+        if (c.alignment)
+            return int(c.alignment | Qt::AlignVCenter);
         if (c.keyPos.isEmpty() && isNumeric(col))
             return int(Qt::AlignRight | Qt::AlignVCenter);
         return int(Qt::AlignLeft | Qt::AlignVCenter);

@@ -29,6 +29,7 @@ public:
         QVariant uncheckedValue = 0;
         bool readOnly = false;
         bool footerSum = false;
+        Qt::Alignment alignment;   // none: by the field's kind
         Dataset::SortOrder marker = Dataset::SortOrder::None;
         int fieldIndex = -1;   // in the open dataset, -1 when absent
     };
@@ -52,6 +53,7 @@ public:
     void setColumnLists(int col, const QStringList &keys, const QStringList &picks);
     void setColumnCheckBox(int col, bool on, const QVariant &checked, const QVariant &unchecked);
     void setColumnReadOnly(int col, bool readOnly);
+    void setColumnAlignment(int col, Qt::Alignment alignment);
     void setColumnFooterSum(int col, bool on);
     void setColumnMarker(int col, Dataset::SortOrder marker);
 

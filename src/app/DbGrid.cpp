@@ -541,6 +541,11 @@ void DbGrid::setColumnReadOnly(int col, bool readOnly)
     d->model->setColumnReadOnly(col, readOnly);
 }
 
+void DbGrid::setColumnAlignment(int col, Qt::Alignment alignment)
+{
+    d->model->setColumnAlignment(col, alignment & Qt::AlignHorizontal_Mask);
+}
+
 bool DbGrid::isColumnReadOnly(int col) const
 {
     return d->model->validColumn(col) && d->model->column(col).readOnly;

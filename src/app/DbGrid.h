@@ -93,6 +93,9 @@ public:
     void setColumnCheckBox(int col, bool on, const QVariant &checkedValue = 1, const QVariant &uncheckedValue = 0);
     bool isColumnCheckBox(int col) const;
     void setColumnReadOnly(int col, bool readOnly);
+    // Horizontal alignment of the cells (Qt::AlignLeft, AlignHCenter,
+    // AlignRight); by default numbers right, other values left.
+    void setColumnAlignment(int col, Qt::Alignment alignment);
     bool isColumnReadOnly(int col) const;
     // The column carries a sum in the footer (integer and float fields).
     void setColumnFooterSum(int col, bool on);

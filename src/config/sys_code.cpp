@@ -161,8 +161,9 @@ bool Tfrm_sys_code::LoadList(const QString &field)
 
     const QString label = m_dbcb1->currentText();
     grid->addColumn(field + QStringLiteral("NAME"), label + QStringLiteral("下拉项内容"), 200);
-    grid->addColumn(field + QStringLiteral("ORDER"), QStringLiteral("下拉排序(数字)"), 120);
+    grid->setColumnAlignment(grid->addColumn(field + QStringLiteral("ORDER"), QStringLiteral("下拉排序(数字)"), 120), Qt::AlignHCenter);
     const int codeCol = grid->addColumn(field + QStringLiteral("CODE"), label + QStringLiteral("代码"), 200);
+    grid->setColumnAlignment(codeCol, Qt::AlignHCenter);
     grid->setColumnVisible(codeCol, false);
     grid->setColumnReadOnly(codeCol, !m_withCode);
 

@@ -23,6 +23,7 @@ Tfrm_sys_query::Tfrm_sys_query(const QColor &windowColour, const QColor &gridCol
         picks << QStringLiteral("%1#位置").arg(i);
     }
     grid->setColumnLists(no, keys, picks);
+    grid->setColumnAlignment(no, Qt::AlignHCenter);
     grid->addColumn(QStringLiteral("SFIELD"), QStringLiteral("查询条件字段名称"), 204);
 
     ColourSettingsDialog(this, m_pnlTop, windowColour, gridColour);

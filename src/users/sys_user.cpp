@@ -47,8 +47,8 @@ Tfrm_sys_user::Tfrm_sys_user(QWidget *parent) : Tfrm_base_dbdialog(parent)
     grid->setRowHeight(25);
     grid->setTitleHeight(100);
     grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    grid->addColumn(QStringLiteral("SUSERID"), QStringLiteral("用户编号"), 70);
-    grid->addColumn(QStringLiteral("SUSERNAME"), QStringLiteral("用户名称"), 70);
+    grid->setColumnAlignment(grid->addColumn(QStringLiteral("SUSERID"), QStringLiteral("用户编号"), 70), Qt::AlignHCenter);
+    grid->setColumnAlignment(grid->addColumn(QStringLiteral("SUSERNAME"), QStringLiteral("用户名称"), 70), Qt::AlignHCenter);
     grid->addColumn(QStringLiteral("SPASSWORD"), QStringLiteral("密码"), 70);
     for (const auto &right : kRightColumns) {
         const int col = grid->addColumn(QLatin1String(right[0]), QString::fromUtf8(right[1]), 22);

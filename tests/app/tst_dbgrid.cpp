@@ -387,6 +387,12 @@ private slots:
         QCOMPARE(shownColumn(grid, 3),
                  (QStringList{QStringLiteral("机械"), QStringLiteral("电气"), QStringLiteral("9"), QString()}));
 
+        // Numbers stand right unless the column says otherwise.
+        auto align = [&](int col) { return grid.model()->index(0, col).data(Qt::TextAlignmentRole).toInt() & Qt::AlignHorizontal_Mask; };
+        QCOMPARE(align(0), int(Qt::AlignLeft));
+        grid.setColumnAlignment(0, Qt::AlignHCenter);
+        QCOMPARE(align(0), int(Qt::AlignHCenter));
+
         grid.setColumnCheckBox(4, true);
         QVERIFY(grid.isColumnCheckBox(4));
         QList<int> states;
