@@ -16,6 +16,9 @@
 namespace {
 const QString kDuplicateCode = QStringLiteral("用户编号已存在，请重新录入！");
 const QString kEmptyCode = QStringLiteral("用户编号不能为空，请重新录入！");
+const QString kLongPassword = QStringLiteral("密码不能超过20位，请重新录入！");
+// What the login's password field takes.
+constexpr int kPasswordLength = 20;
 
 // The rights as the grid shows them: column and title.
 const char *const kRightColumns[][2] = {
@@ -124,7 +127,12 @@ bool Tfrm_sys_user::refuseCode()
 {
     const QString code = Qry1().text(QStringLiteral("SUSERID"));
     QString message;
-    if (code.trimmed().isEmpty()) {
+    QString field = QStringLiteral("SUSERID");
+    if (Qry1().text(QStringLiteral("SPASSWORD")).size() > kPasswordLength) {
+        // A longer password could never be typed into the login.
+        message = kLongPassword;
+        field = QStringLiteral("SPASSWORD");
+    } else if (code.trimmed().isEmpty()) {
         // Nobody could log in with it, and the store would take more than one.
         message = kEmptyCode;
     } else if (Qry1().state() == Dataset::State::Insert || code != m_codeBeforeEdit) {
@@ -142,7 +150,7 @@ bool Tfrm_sys_user::refuseCode()
     if (message.isEmpty())
         return false;
     ShowInfo(message);
-    const int col = dbgrid1()->columnByField(QStringLiteral("SUSERID"));
+    const int col = dbgrid1()->columnByField(field);
     if (Qry1().pos() >= 0 && col >= 0)
         dbgrid1()->setCurrentIndex(dbgrid1()->model()->index(Qry1().pos(), col));
     dbgrid1()->setFocus();

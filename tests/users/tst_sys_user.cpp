@@ -240,6 +240,23 @@ private slots:
         QCOMPARE(sqlValue(QStringLiteral("select count(*) from S_USER")), rowsBefore + (editUser.isEmpty() ? 1 : 0));
     }
 
+    // The login takes 20 characters of password: a longer one is refused.
+    void passwordLongerThanLoginTakes()
+    {
+        ScopedScriptedMessageBoxes boxes;
+        const int rowsBefore = sqlValue(QStringLiteral("select count(*) from S_USER"));
+        addUser(QStringLiteral("0150"), QStringLiteral("长密码"), QString(21, QLatin1Char('x')));
+        m_dlg->tlbSave()->trigger();
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown.first().text, QStringLiteral("密码不能超过20位，请重新录入！"));
+        QCOMPARE(qry().state(), Dataset::State::Insert);
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from S_USER")), rowsBefore);
+        typeInto(QStringLiteral("SPASSWORD"), QString(20, QLatin1Char('x')));
+        m_dlg->tlbSave()->trigger();
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(userRows(QStringLiteral("0150")), 1);
+    }
+
     // Leaving a changed row stores it, so the code is checked there too.
     void leavingRowChecksCode_data()
     {
