@@ -122,6 +122,31 @@ void Tfrm_base_dbdialog::tbExitClick()
     close();
 }
 
+bool Tfrm_base_dbdialog::storePendingRow()
+{
+    m_dbgrid1->commitEditor();
+    if (!m_qry1->isOpen() || !m_qry1->isEditing())
+        return true;
+    return RunCommand([this] {
+        if (m_qry1->isModified())
+            m_qry1->post();
+        else
+            m_qry1->cancel();
+    });
+}
+
+void Tfrm_base_dbdialog::clearCurrentRow(const QStringList &fields)
+{
+    if (!m_qry1->isOpen() || m_qry1->isEmpty())
+        return;
+    m_dbgrid1->commitEditor();
+    if (!m_qry1->isEditing())
+        m_qry1->edit();
+    for (const QString &field : fields)
+        m_qry1->setValue(field, QVariant());
+    m_qry1->post();
+}
+
 void Tfrm_base_dbdialog::FormShow()
 {
     OpenSql(*m_qry1, m_qry1->sql());

@@ -35,6 +35,14 @@ public slots:
     void tlbUndoClick();
     void tbExitClick();
 
+    // Before the grid's rows go (another list is loaded): what was typed is
+    // stored, an untouched new row dropped. False, with the error shown and
+    // the row kept for correction, when the store refused it.
+    bool storePendingRow();
+    // Empties the fields (null) of the current row and stores it: the fixed
+    // rows of the settings windows are cleared, never deleted.
+    void clearCurrentRow(const QStringList &fields);
+
 protected:
     // Opens Qry1 with the statement the derived window has set.
     virtual void FormShow();

@@ -1,5 +1,6 @@
 #include "config/sys_code.h"
 
+#include "app/Conversions.h"
 #include "app/DbGrid.h"
 #include "app/MapListCombo.h"
 #include "app/MessageBoxes.h"
@@ -14,11 +15,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QString quoted(QString text)
-{
-    return text.replace(QLatin1Char('\''), QStringLiteral("''"));
-}
 
 // The field code becomes part of table and column names: only a plain name
 // may go into the statement.
@@ -116,9 +112,9 @@ void Tfrm_sys_code::FormShow()
     m_filling = true;
     const bool filled = FillComboFromSql(
         Qry(),
-        QStringLiteral("select SFIELD, SFIELDNAME1 from S_FIELD where stable='%1' and SFIELDTYPE='C' and idisplay=1 "
+        QStringLiteral("select SFIELD, SFIELDNAME1 from S_FIELD where stable=%1 and SFIELDTYPE='C' and idisplay=1 "
                        "order by SFIELDNAME1")
-            .arg(quoted(m_table)),
+            .arg(QuoteSql(m_table)),
         true, m_dbcb1);
     m_filling = false;
     if (filled && m_dbcb1->count() > 0 && !m_startField.isEmpty())
@@ -132,20 +128,10 @@ void Tfrm_sys_code::dbcb1Change()
         return;
     // A row typed for the previous field is stored before its list goes; if
     // that fails the row and the previous pick stay for correction.
-    dbgrid1()->commitEditor();
-    Dataset &q = Qry1();
-    if (q.isOpen() && q.isEditing()) {
-        const bool stored = RunCommand([&q] {
-            if (q.isModified())
-                q.post();
-            else
-                q.cancel();
-        });
-        if (!stored) {
-            const QSignalBlocker block(m_dbcb1);
-            m_dbcb1->setCurrentCode(m_field);
-            return;
-        }
+    if (!storePendingRow()) {
+        const QSignalBlocker block(m_dbcb1);
+        m_dbcb1->setCurrentCode(m_field);
+        return;
     }
     LoadList(field);
 }

@@ -1,5 +1,6 @@
 #include "config/sys_easy.h"
 
+#include "app/Conversions.h"
 #include "app/DbGrid.h"
 #include "app/MapListCombo.h"
 #include "app/MessageBoxes.h"
@@ -13,11 +14,6 @@
 #include <QVBoxLayout>
 
 namespace {
-
-QString quoted(QString text)
-{
-    return text.replace(QLatin1Char('\''), QStringLiteral("''"));
-}
 
 void colourWidget(QWidget *w, const QColor &colour)
 {
@@ -107,9 +103,9 @@ void Tfrm_sys_easy::FormShow()
     m_filling = true;
     const bool filled = FillComboFromSql(
         Qry(),
-        QStringLiteral("select SFIELD, SFIELDNAME1 from S_FIELD where stable='%1' and ieasy=1 and idisplay=1 "
+        QStringLiteral("select SFIELD, SFIELDNAME1 from S_FIELD where stable=%1 and ieasy=1 and idisplay=1 "
                        "order by SFIELDNAME1")
-            .arg(quoted(m_table)),
+            .arg(QuoteSql(m_table)),
         true, m_dbcb1);
     m_filling = false;
     if (filled && m_dbcb1->count() > 0 && !m_startField.isEmpty())
@@ -123,20 +119,10 @@ void Tfrm_sys_easy::dbcb1Change()
         return;
     // A phrase typed for the previous field is stored before its list goes;
     // if that fails the row and the previous pick stay for correction.
-    dbgrid1()->commitEditor();
-    Dataset &q = Qry1();
-    if (q.isOpen() && q.isEditing()) {
-        const bool stored = RunCommand([&q] {
-            if (q.isModified())
-                q.post();
-            else
-                q.cancel();
-        });
-        if (!stored) {
-            const QSignalBlocker block(m_dbcb1);
-            m_dbcb1->setCurrentCode(m_field);
-            return;
-        }
+    if (!storePendingRow()) {
+        const QSignalBlocker block(m_dbcb1);
+        m_dbcb1->setCurrentCode(m_field);
+        return;
     }
     LoadList(field);
 }
@@ -144,8 +130,8 @@ void Tfrm_sys_easy::dbcb1Change()
 bool Tfrm_sys_easy::LoadList(const QString &field)
 {
     m_field.clear();
-    if (!OpenSql(Qry1(), QStringLiteral("select * from s_easy where stable='%1' and  sfield='%2'")
-                             .arg(quoted(m_table), quoted(field))))
+    if (!OpenSql(Qry1(), QStringLiteral("select * from s_easy where stable=%1 and  sfield=%2")
+                             .arg(QuoteSql(m_table), QuoteSql(field))))
         return false;
     m_field = field;
     return true;

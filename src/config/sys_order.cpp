@@ -77,15 +77,5 @@ void Tfrm_sys_order::FormShow()
 
 void Tfrm_sys_order::ClearCurrentRow()
 {
-    Dataset &q = Qry1();
-    if (!q.isOpen() || q.isEmpty())
-        return;
-    dbgrid1()->commitEditor();
-    if (!q.isEditing())
-        q.edit();
-    // Null rather than '': a text column holding only empty texts cannot
-    // find its row again when written.
-    q.setValue(QStringLiteral("SFIELD"), QVariant());
-    q.setValue(QStringLiteral("STYPE"), QVariant());
-    q.post();
+    clearCurrentRow({QStringLiteral("SFIELD"), QStringLiteral("STYPE")});
 }
