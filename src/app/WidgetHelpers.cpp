@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QPalette>
 #include <QTreeWidget>
 
 namespace {
@@ -62,6 +63,16 @@ void SetSaveUndoButtons(Dataset &dataset, QAction *save, QAction *undo)
         save->setEnabled(editing);
     if (undo)
         undo->setEnabled(editing);
+}
+
+void ColourControl(QWidget *control, const QColor &colour)
+{
+    if (!colour.isValid())
+        return;
+    QPalette p = control->palette();
+    p.setColor(QPalette::Base, colour);
+    p.setColor(QPalette::Button, colour);
+    control->setPalette(p);
 }
 
 bool FillComboFromSql(Dataset &query, const QString &sql, bool mapped, MapListCombo *combo)

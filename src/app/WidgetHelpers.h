@@ -11,8 +11,14 @@ class QAbstractButton;
 class QAction;
 class QTreeWidget;
 class QTreeWidgetItem;
+class QWidget;
+class QColor;
 
 // Helpers that put query results and dataset states into widgets.
+
+// The background of a control (and of its buttons) in a theme colour; an
+// invalid colour leaves it alone.
+void ColourControl(QWidget *control, const QColor &colour);
 
 // Save and undo enabled exactly while the dataset is editing or inserting.
 void SetSaveUndoButtons(Dataset &dataset, QAbstractButton *save, QAbstractButton *undo);

@@ -35,16 +35,6 @@ void colourWidget(QWidget *w, const QColor &colour)
     w->setPalette(p);
 }
 
-void colourControl(QWidget *w, const QColor &colour)
-{
-    if (!colour.isValid())
-        return;
-    QPalette p = w->palette();
-    p.setColor(QPalette::Base, colour);
-    p.setColor(QPalette::Button, colour);
-    w->setPalette(p);
-}
-
 } // namespace
 
 Tfrm_sys_code::Tfrm_sys_code(const QColor &windowColour, const QColor &gridColour, const QString &table,
@@ -83,7 +73,7 @@ Tfrm_sys_code::Tfrm_sys_code(const QColor &windowColour, const QColor &gridColou
     colourWidget(m_pnlTop, windowColour);
     if (windowColour.isValid())
         grid->setFixedColor(windowColour);
-    colourControl(m_dbcb1, gridColour);
+    ColourControl(m_dbcb1, gridColour);
     if (gridColour.isValid()) {
         grid->setColor(gridColour);
         grid->setOddRowColor(gridColour);

@@ -26,16 +26,6 @@ void colourWidget(QWidget *w, const QColor &colour)
     w->setPalette(p);
 }
 
-void colourControl(QWidget *w, const QColor &colour)
-{
-    if (!colour.isValid())
-        return;
-    QPalette p = w->palette();
-    p.setColor(QPalette::Base, colour);
-    p.setColor(QPalette::Button, colour);
-    w->setPalette(p);
-}
-
 } // namespace
 
 Tfrm_sys_easy::Tfrm_sys_easy(const QColor &windowColour, const QColor &gridColour, const QString &table,
@@ -75,7 +65,7 @@ Tfrm_sys_easy::Tfrm_sys_easy(const QColor &windowColour, const QColor &gridColou
     colourWidget(m_pnlTop, windowColour);
     if (windowColour.isValid())
         grid->setFixedColor(windowColour);
-    colourControl(m_dbcb1, gridColour);
+    ColourControl(m_dbcb1, gridColour);
     if (gridColour.isValid()) {
         grid->setColor(gridColour);
         grid->setOddRowColor(gridColour);
