@@ -9,9 +9,11 @@
 #include "app/SqlHelpers.h"
 #include "app/sys_coldisplay.h"
 #include "attach/AttachmentList.h"
+#include "attach/AttachmentStore.h"
 #include "browse/NavTree.h"
 #include "browse/QueryConditions.h"
 #include "browse/QueryPanel.h"
+#include "browse/RecordDeletion.h"
 #include "config/N_sysname.h"
 #include "config/sys_code.h"
 #include "config/sys_easy.h"
@@ -21,6 +23,7 @@
 #include "config/sys_tree.h"
 #include "data/Dataset.h"
 #include "data/SharedState.h"
+#include "data/base_dm.h"
 
 #include <QAction>
 #include <QApplication>
@@ -226,8 +229,11 @@ void Tfrm_N_A_main::buildCommands()
     QAction *add2 = c("actAdd2", "文件记录增加", "document-new", IRADD);
     QAction *edit = c("actEdit", "案卷记录修改", "accessories-text-editor", IREDIT);
     QAction *edit2 = c("actEdit2", "文件记录修改", "accessories-text-editor", IREDIT);
-    QAction *del = c("actDel", "案卷记录删除", "edit-delete", IRDEL);
-    QAction *del2 = c("actDel2", "文件记录删除", "edit-delete", IRDEL);
+    QAction *del = c("actDel", "案卷记录删除", "edit-delete", IRDEL, false);
+    QAction *del2 = c("actDel2", "文件记录删除", "edit-delete", IRDEL, false);
+    disconnect(del, &QAction::triggered, this, nullptr); // the base's one-row delete
+    connect(del, &QAction::triggered, this, [this] { RunCommand([this] { actDelExecute(); }); });
+    connect(del2, &QAction::triggered, this, [this] { RunCommand([this] { actDel2Execute(); }); });
     QAction *input = c("actInput", "案卷记录导入", "document-open", IRINPUT);
     QAction *input2 = c("actInput2", "文件记录导入", "document-open", IRINPUT);
     QAction *batchEdit = c("actBatchEdit", "批修", "edit-select-all", QStringLiteral("IRBATCH"));
@@ -235,7 +241,8 @@ void Tfrm_N_A_main::buildCommands()
     QAction *sum = c("actSum", "统计", "accessories-calculator");
     QAction *fileQuery = c("actFileQuery", "文件", "system-search");
     fileQuery->setToolTip(QStringLiteral("案卷文件记录查询"));
-    QAction *batchDel = c("actBatchDel", "批删", "edit-clear-all", QStringLiteral("IR4"));
+    QAction *batchDel = c("actBatchDel", "批删", "edit-clear-all", QStringLiteral("IR4"), false);
+    connect(batchDel, &QAction::triggered, this, [this] { RunCommand([this] { actBatchDelExecute(); }); });
     QAction *refresh = c("actRefresh", "刷新", "view-refresh", QString(), false);
     connect(refresh, &QAction::triggered, this, [this] { RunCommand([this] { actRefreshExecute(); }); });
     QAction *borrowOut = c("actBorrowOut", "借阅", "go-next", IRBORROW);
@@ -622,6 +629,31 @@ void Tfrm_N_A_main::actRefreshExecute()
         const QString sql = Qry1().sql();
         OpenSql(Qry1(), sql);
     }
+}
+
+FtpClient *Tfrm_N_A_main::ftpClient() const
+{
+    if (m_ftp)
+        return m_ftp;
+    return frm_base_dm() ? &frm_base_dm()->idftp() : nullptr;
+}
+
+void Tfrm_N_A_main::actDelExecute()
+{
+    AttachmentStore store = AttachmentStore::ofEdition(ftpClient());
+    RecordDeletion(Qry1(), *m_qry2, Qry(), store, this).deleteVolume();
+}
+
+void Tfrm_N_A_main::actBatchDelExecute()
+{
+    AttachmentStore store = AttachmentStore::ofEdition(ftpClient());
+    RecordDeletion(Qry1(), *m_qry2, Qry(), store, this).deleteAllVolumes();
+}
+
+void Tfrm_N_A_main::actDel2Execute()
+{
+    AttachmentStore store = AttachmentStore::ofEdition(ftpClient());
+    RecordDeletion(Qry1(), *m_qry2, Qry(), store, this).deleteDocument();
 }
 
 bool Tfrm_N_A_main::closeCommandAsks(const QString &executableName)

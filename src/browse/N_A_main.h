@@ -6,6 +6,7 @@
 
 class AttachmentList;
 class DbGrid;
+class FtpClient;
 class NavTree;
 class QueryPanel;
 class QListWidget;
@@ -62,9 +63,17 @@ public:
     // the rights say.
     bool isPending(const QAction *action) const { return m_pending.contains(action); }
 
+    // The FTP client of the attachment store: the one set here, else the data
+    // module's (null when neither exists).
+    FtpClient *ftpClient() const;
+    void setFtpClient(FtpClient *ftp) { m_ftp = ftp; }
+
 public slots:
     void actCloseExecute();
     void actRefreshExecute();
+    void actDelExecute();
+    void actBatchDelExecute();
+    void actDel2Execute();
 
 protected:
     void FormShow() override;
@@ -93,4 +102,5 @@ private:
     QSet<const QAction *> m_pending;
     QHash<QString, QString> m_rightOf; // action name -> right column
     QStringList m_enabledOnly;         // withheld: disabled but shown
+    FtpClient *m_ftp = nullptr;
 };

@@ -1,0 +1,307 @@
+#include "browse/RecordDeletion.h"
+
+#include "app/MessageBoxes.h"
+#include "app/SqlHelpers.h"
+#include "attach/AttachmentStore.h"
+#include "data/Dataset.h"
+
+#include <QProgressDialog>
+#include <QSqlDatabase>
+#include <QSqlError>
+
+#include <algorithm>
+#include <memory>
+
+namespace {
+
+// A warning names at most this many files; a batch may leave thousands.
+constexpr int kNamedFiles = 20;
+
+QString keyList(const QList<qint64> &keys, int from, int count)
+{
+    QString out;
+    for (int i = from; i < from + count; ++i) {
+        if (i > from)
+            out += QLatin1Char(',');
+        out += QString::number(keys.at(i));
+    }
+    return out;
+}
+
+// One transaction on a dataset's connection; rolled back unless committed.
+class Transaction {
+public:
+    explicit Transaction(Dataset &dataset) : m_db(dataset.database()) {}
+    ~Transaction()
+    {
+        if (m_open)
+            m_db.rollback();
+    }
+    bool begin()
+    {
+        m_open = m_db.transaction();
+        if (!m_open)
+            ShowError(QStringLiteral("开始事务失败：") + m_db.lastError().text());
+        return m_open;
+    }
+    bool commit()
+    {
+        if (m_db.commit()) {
+            m_open = false;
+            return true;
+        }
+        ShowError(QStringLiteral("提交删除失败：") + m_db.lastError().text());
+        rollback();
+        return false;
+    }
+    void rollback()
+    {
+        if (m_open)
+            m_db.rollback();
+        m_open = false;
+    }
+
+private:
+    QSqlDatabase m_db;
+    bool m_open = false;
+};
+
+// Shows the state of the store again after a rollback that came after the
+// dataset had already dropped the row.
+void reopenAt(Dataset &dataset, const QString &keyField, qint64 key)
+{
+    if (OpenSql(dataset, dataset.sql()))
+        dataset.locate(keyField, key);
+}
+
+std::unique_ptr<QProgressDialog> progressWindow(QWidget *parent, const QString &label, int maximum)
+{
+    auto dialog = std::make_unique<QProgressDialog>(label, QString(), 0, maximum, parent);
+    // Nothing else may run on the connection while the transaction is open.
+    dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->setCancelButton(nullptr);
+    dialog->setMinimumDuration(0);
+    dialog->setAutoClose(false);
+    dialog->setAutoReset(false);
+    dialog->setWindowTitle(QStringLiteral("提示"));
+    dialog->setValue(0);
+    dialog->show();
+    return dialog;
+}
+
+} // namespace
+
+RecordDeletion::RecordDeletion(Dataset &volumes, Dataset &documents, Dataset &scratch, AttachmentStore &store,
+                               QWidget *parent)
+    : m_volumes(volumes)
+    , m_documents(documents)
+    , m_scratch(scratch)
+    , m_store(store)
+    , m_parent(parent)
+{
+}
+
+QStringList RecordDeletion::volumeDeleteStatements(const QString &keys)
+{
+    const QString documents = QStringLiteral("select BIID from N_B where AIID in(") + keys + QLatin1Char(')');
+    return {QStringLiteral("delete from N_BBORROW where AIID in(") + documents + QLatin1Char(')'),
+            QStringLiteral("delete from N_BIN where IFID in(") + documents + QLatin1Char(')'),
+            QStringLiteral("delete from N_B where AIID in(") + keys + QLatin1Char(')'),
+            QStringLiteral("delete from N_A where AIID in(") + keys + QLatin1Char(')')};
+}
+
+QString RecordDeletion::volumeAttachmentSql(const QString &keys)
+{
+    return QStringLiteral("select IID from N_BIN where IFID in(select BIID from N_B where AIID in(") + keys
+        + QStringLiteral("))");
+}
+
+// Keys come from the dataset's integer column, never from text.
+bool RecordDeletion::readKey(Dataset &dataset, int pos, const QString &field, qint64 &key)
+{
+    const int col = dataset.fieldIndex(field);
+    const bool integral = col >= 0
+        && (dataset.fieldKind(col) == Dataset::FieldKind::Int32 || dataset.fieldKind(col) == Dataset::FieldKind::Int64);
+    if (integral && !dataset.isNullAt(pos, col)) {
+        key = dataset.valueAt(pos, col).toLongLong();
+        return true;
+    }
+    ShowError(QStringLiteral("记录没有有效的%1，记录未删除！").arg(field));
+    return false;
+}
+
+bool RecordDeletion::storeReady()
+{
+    if (m_store.ensureReady())
+        return true;
+    ShowError(storeNotReadyText() + QLatin1Char('\n') + m_store.lastError());
+    return false;
+}
+
+bool RecordDeletion::collectAttachments(const QString &sql, QList<qint64> &iids)
+{
+    if (!m_store.movesFiles())
+        return true;
+    if (!OpenSql(m_scratch, sql))
+        return false;
+    const int col = m_scratch.fieldIndex(QStringLiteral("IID"));
+    for (int pos = 0; pos < m_scratch.recordCount(); ++pos)
+        iids << m_scratch.valueAt(pos, col).toLongLong();
+    return true;
+}
+
+void RecordDeletion::removeFiles(const QList<qint64> &iids, QWidget *progress)
+{
+    auto *dialog = qobject_cast<QProgressDialog *>(progress);
+    if (dialog) {
+        dialog->setLabelText(QStringLiteral("正在删除附件文件，请稍等......"));
+        dialog->setRange(0, int(iids.size()));
+        dialog->setValue(0);
+    }
+    QStringList failed;
+    QString lastError;
+    for (int i = 0; i < iids.size(); ++i) {
+        if (!m_store.remove(iids.at(i))) {
+            failed << AttachmentStore::storedName(iids.at(i));
+            lastError = m_store.lastError();
+        }
+        if (dialog && (i % 100 == 99 || i + 1 == iids.size()))
+            dialog->setValue(i + 1);
+    }
+    if (failed.isEmpty())
+        return;
+    QString text = QStringLiteral("记录已删除，但以下附件文件未能删除：\n") + failed.mid(0, kNamedFiles).join(QLatin1Char('\n'));
+    if (failed.size() > kNamedFiles)
+        text += QStringLiteral("\n……共%1个").arg(failed.size());
+    ShowWarning(text + QLatin1Char('\n') + lastError);
+}
+
+bool RecordDeletion::deleteVolume()
+{
+    if (!m_volumes.isOpen() || m_volumes.isEmpty())
+        return false;
+    if (AskConfirm(confirmVolumeText()) != MsgResultOk)
+        return false;
+    qint64 aiid = 0;
+    if (!readKey(m_volumes, m_volumes.pos(), QStringLiteral("AIID"), aiid) || !storeReady())
+        return false;
+    const QString key = QString::number(aiid);
+    QList<qint64> iids;
+    Transaction transaction(m_volumes);
+    if (!transaction.begin())
+        return false;
+    bool rowDropped = false;
+    try {
+        if (!collectAttachments(volumeAttachmentSql(key), iids))
+            throw SilentAbort();
+        const QStringList statements = volumeDeleteStatements(key);
+        for (int i = 0; i < statements.size() - 1; ++i) // the volume row goes through the dataset
+            ExecSql(m_scratch, statements.at(i));
+        try {
+            m_volumes.remove(); // moves to the following volume, whose documents load
+        } catch (const AppError &e) {
+            ShowError(e.message());
+            throw SilentAbort();
+        }
+        rowDropped = true;
+        if (!transaction.commit())
+            throw SilentAbort();
+    } catch (const std::exception &) {
+        transaction.rollback();
+        if (rowDropped)
+            reopenAt(m_volumes, QStringLiteral("AIID"), aiid);
+        return false;
+    }
+    removeFiles(iids, nullptr);
+    ShowInfo(doneText());
+    return true;
+}
+
+bool RecordDeletion::deleteAllVolumes()
+{
+    if (!m_volumes.isOpen() || m_volumes.isEmpty())
+        return false;
+    if (AskConfirm(confirmVolumeText()) != MsgResultOk)
+        return false;
+    // Exactly the volumes the grid holds, whatever conditions selected them.
+    QList<qint64> keys;
+    keys.reserve(m_volumes.recordCount());
+    for (int pos = 0; pos < m_volumes.recordCount(); ++pos) {
+        qint64 key = 0;
+        if (!readKey(m_volumes, pos, QStringLiteral("AIID"), key))
+            return false;
+        keys << key;
+    }
+    if (!storeReady())
+        return false;
+
+    std::unique_ptr<QProgressDialog> progress;
+    if (keys.size() >= m_progressThreshold)
+        progress = progressWindow(m_parent, QStringLiteral("正在删除案卷记录，请稍等......"), int(keys.size()));
+    QList<qint64> iids;
+    Transaction transaction(m_volumes);
+    if (!transaction.begin())
+        return false;
+    try {
+        for (int from = 0; from < keys.size(); from += m_chunkSize) {
+            const int count = std::min<int>(m_chunkSize, int(keys.size()) - from);
+            const QString chunk = keyList(keys, from, count);
+            if (!collectAttachments(volumeAttachmentSql(chunk), iids))
+                throw SilentAbort();
+            for (const QString &sql : volumeDeleteStatements(chunk))
+                ExecSql(m_scratch, sql);
+            if (progress)
+                progress->setValue(from + count);
+        }
+        if (!transaction.commit())
+            throw SilentAbort();
+    } catch (const std::exception &) {
+        transaction.rollback();
+        return false;
+    }
+    // The grid shows what its query finds now; its documents follow.
+    OpenSql(m_volumes, m_volumes.sql());
+    removeFiles(iids, progress.get());
+    progress.reset();
+    ShowInfo(doneText());
+    return true;
+}
+
+bool RecordDeletion::deleteDocument()
+{
+    if (!m_documents.isOpen() || m_documents.isEmpty())
+        return false;
+    if (AskConfirm(confirmDocumentText()) != MsgResultOk)
+        return false;
+    qint64 biid = 0;
+    if (!readKey(m_documents, m_documents.pos(), QStringLiteral("BIID"), biid) || !storeReady())
+        return false;
+    const QString key = QString::number(biid);
+    QList<qint64> iids;
+    Transaction transaction(m_documents);
+    if (!transaction.begin())
+        return false;
+    bool rowDropped = false;
+    try {
+        ExecSql(m_scratch, QStringLiteral("delete from N_BBORROW where AIID=") + key);
+        if (!collectAttachments(QStringLiteral("select IID from N_BIN where IFID=") + key, iids))
+            throw SilentAbort();
+        ExecSql(m_scratch, QStringLiteral("delete from N_BIN where IFID=") + key);
+        try {
+            m_documents.remove();
+        } catch (const AppError &e) {
+            ShowError(e.message());
+            throw SilentAbort();
+        }
+        rowDropped = true;
+        if (!transaction.commit())
+            throw SilentAbort();
+    } catch (const std::exception &) {
+        transaction.rollback();
+        if (rowDropped)
+            reopenAt(m_documents, QStringLiteral("BIID"), biid);
+        return false;
+    }
+    removeFiles(iids, nullptr);
+    return true;
+}
