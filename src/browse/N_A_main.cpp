@@ -24,6 +24,11 @@
 #include "data/Dataset.h"
 #include "data/SharedState.h"
 #include "data/base_dm.h"
+#include "edit/N_A_add.h"
+#include "edit/N_A_batchedit.h"
+#include "edit/N_A_edit.h"
+#include "edit/N_B_add.h"
+#include "edit/N_B_edit.h"
 
 #include <QAction>
 #include <QApplication>
@@ -225,10 +230,17 @@ void Tfrm_N_A_main::buildCommands()
 
     // Record commands (editing, deletion, import, export, lending, printing
     // and the settings windows come with their own work).
-    QAction *add = c("actAdd", "案卷记录增加", "document-new", IRADD);
-    QAction *add2 = c("actAdd2", "文件记录增加", "document-new", IRADD);
-    QAction *edit = c("actEdit", "案卷记录修改", "accessories-text-editor", IREDIT);
-    QAction *edit2 = c("actEdit2", "文件记录修改", "accessories-text-editor", IREDIT);
+    QAction *add = c("actAdd", "案卷记录增加", "document-new", IRADD, false);
+    QAction *add2 = c("actAdd2", "文件记录增加", "document-new", IRADD, false);
+    QAction *edit = c("actEdit", "案卷记录修改", "accessories-text-editor", IREDIT, false);
+    QAction *edit2 = c("actEdit2", "文件记录修改", "accessories-text-editor", IREDIT, false);
+    // The base's own add and edit work on one row in place; these open the record windows.
+    for (QAction *a : {add, add2, edit, edit2})
+        disconnect(a, &QAction::triggered, this, nullptr);
+    connect(add, &QAction::triggered, this, [this] { RunCommand([this] { actAddExecute(); }); });
+    connect(add2, &QAction::triggered, this, [this] { RunCommand([this] { actAdd2Execute(); }); });
+    connect(edit, &QAction::triggered, this, [this] { RunCommand([this] { actEditExecute(); }); });
+    connect(edit2, &QAction::triggered, this, [this] { RunCommand([this] { actEdit2Execute(); }); });
     QAction *del = c("actDel", "案卷记录删除", "edit-delete", IRDEL, false);
     QAction *del2 = c("actDel2", "文件记录删除", "edit-delete", IRDEL, false);
     disconnect(del, &QAction::triggered, this, nullptr); // the base's one-row delete
@@ -236,7 +248,8 @@ void Tfrm_N_A_main::buildCommands()
     connect(del2, &QAction::triggered, this, [this] { RunCommand([this] { actDel2Execute(); }); });
     QAction *input = c("actInput", "案卷记录导入", "document-open", IRINPUT);
     QAction *input2 = c("actInput2", "文件记录导入", "document-open", IRINPUT);
-    QAction *batchEdit = c("actBatchEdit", "批修", "edit-select-all", QStringLiteral("IRBATCH"));
+    QAction *batchEdit = c("actBatchEdit", "批修", "edit-select-all", QStringLiteral("IRBATCH"), false);
+    connect(batchEdit, &QAction::triggered, this, [this] { RunCommand([this] { actBatchEditExecute(); }); });
     batchEdit->setToolTip(QStringLiteral("批量修改"));
     QAction *sum = c("actSum", "统计", "accessories-calculator");
     QAction *fileQuery = c("actFileQuery", "文件", "system-search");
@@ -409,7 +422,7 @@ void Tfrm_N_A_main::buildCommands()
     connect(m_dbgrid2, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &pos) { m_pmEditB->popup(m_dbgrid2->viewport()->mapToGlobal(pos)); });
 
-    // Double clicks open the record (once the edit windows are there).
+    // Double clicks open the record.
     connect(dbgrid1(), &QAbstractItemView::doubleClicked, this, [this, edit] {
         if (Qry1().isOpen() && edit->isEnabled())
             edit->trigger();
@@ -629,6 +642,67 @@ void Tfrm_N_A_main::actRefreshExecute()
         const QString sql = Qry1().sql();
         OpenSql(Qry1(), sql);
     }
+}
+
+QList<QStringList> Tfrm_N_A_main::volumePickLists() const
+{
+    QList<QStringList> lists;
+    for (int i = 1; i <= 10; ++i) {
+        MapListCombo *combo = m_queryPanel->combo(QStringLiteral("AC%1").arg(i, 2, 10, QLatin1Char('0')));
+        lists << (combo ? combo->listItems() : QStringList());
+    }
+    return lists;
+}
+
+void Tfrm_N_A_main::actAddExecute()
+{
+    QString lastKey;
+    if (OpenSql(Qry(), QStringLiteral("select max(AIID) from N_A")))
+        lastKey = Qry().text(Qry().fieldName(0));
+    if (Tfrm_N_A_add::Execute(edtColorbg1()->colour(), edtColorbg2()->colour(), volumePickLists(), this)) {
+        ApplyFieldCaptions();
+        ApplyColumnVisibility(dbgrid1());
+    }
+    ShowAddedVolumes(lastKey);
+    ShowInfo(QStringLiteral("表格中显示是此次增加的记录, 查看其它记录请点执行查询按钮!"));
+}
+
+void Tfrm_N_A_main::actEditExecute()
+{
+    if (!Qry1().isOpen() || Qry1().isEmpty())
+        return;
+    if (Tfrm_N_A_edit::Execute(edtColorbg1()->colour(), edtColorbg2()->colour(), &Qry1(), volumePickLists(), this)) {
+        ApplyColumnVisibility(dbgrid1());
+        ApplyFieldCaptions();
+    }
+}
+
+void Tfrm_N_A_main::actAdd2Execute()
+{
+    if (!Qry1().isOpen())
+        return;
+    if (Qry1().isEmpty()) {
+        ShowInfo(QStringLiteral("请先增加或选择案卷记录！"));
+        return;
+    }
+    const QVariant volume = Qry1().value(QStringLiteral("AIID"));
+    Tfrm_N_B_add::Execute(edtColorbg1()->colour(), edtColorbg2()->colour(), volume.toString(), this);
+    RunQuery();
+    if (Qry1().isOpen())
+        Qry1().locate(QStringLiteral("AIID"), volume);
+}
+
+void Tfrm_N_A_main::actEdit2Execute()
+{
+    if (!m_qry2->isOpen() || m_qry2->isEmpty())
+        return;
+    Tfrm_N_B_edit::Execute(edtColorbg1()->colour(), edtColorbg2()->colour(), m_qry2, this);
+}
+
+void Tfrm_N_A_main::actBatchEditExecute()
+{
+    Tfrm_N_A_batchedit::Execute(edtColorbg1()->colour(), edtColorbg2()->colour(), m_conditionText, this);
+    RunQuery();
 }
 
 FtpClient *Tfrm_N_A_main::ftpClient() const

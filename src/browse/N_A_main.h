@@ -71,6 +71,11 @@ public:
 public slots:
     void actCloseExecute();
     void actRefreshExecute();
+    void actAddExecute();
+    void actEditExecute();
+    void actAdd2Execute();
+    void actEdit2Execute();
+    void actBatchEditExecute();
     void actDelExecute();
     void actBatchDelExecute();
     void actDel2Execute();
@@ -82,6 +87,8 @@ private:
     QAction *command(const QString &name, const QString &caption, const QString &icon, const QString &right = QString(),
                      bool pending = false);
     QMenu *dropDown(const QString &name, const QList<QAction *> &entries);
+    // The items of the query panel's ten volume code combos, for the record windows.
+    QList<QStringList> volumePickLists() const;
     void buildLayout();
     void buildCommands();
     void applyPrintSlots();

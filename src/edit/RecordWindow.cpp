@@ -152,6 +152,8 @@ void RecordWindow::buildFixedControls()
         auto *b = new QPushButton(caption, this);
         b->setObjectName(name);
         b->setGeometry(left, 30, 140, 30);
+        // Enter belongs to the fields (next field), never to a default button.
+        b->setAutoDefault(false);
         return b;
     };
     m_btnSet = button(QStringLiteral("btnSet"), QStringLiteral("设置字段"), 8);

@@ -1,12 +1,20 @@
 #include "TestStore.h"
 
 #include "app/DbGrid.h"
+#include "app/DbMapListCombo.h"
 #include "app/MessageBoxes.h"
 #include "browse/N_A_main.h"
 #include "data/Dataset.h"
 #include "data/SharedState.h"
+#include "edit/N_A_add.h"
+#include "edit/N_A_batchedit.h"
+#include "edit/N_A_edit.h"
+#include "edit/N_B_add.h"
+#include "edit/N_B_edit.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QTimer>
 #include <QMenu>
 #include <QTest>
 #include <QToolBar>
@@ -34,6 +42,31 @@ QStringList visibleButtons(Tfrm_N_A_main &w)
         if (!a->isSeparator() && a->isVisible())
             if (auto *b = qobject_cast<QToolButton *>(w.tb2()->widgetForAction(a)))
                 out << b->text();
+    return out;
+}
+
+// Runs fn on the modal window of type W once it is up, then closes whatever
+// modal window is left so no test can hang on one. *seen tells whether one came.
+template <typename W, typename Fn>
+void onModal(QObject *context, bool *seen, Fn fn)
+{
+    *seen = false;
+    QTimer::singleShot(0, context, [seen, fn] {
+        if (auto *w = qobject_cast<W *>(QApplication::activeModalWidget())) {
+            *seen = true;
+            fn(w);
+        }
+        if (QWidget *left = QApplication::activeModalWidget())
+            left->close();
+    });
+}
+
+QStringList column(Dataset &d, const QString &field)
+{
+    QStringList out;
+    const int col = d.fieldIndex(field);
+    for (int pos = 0; pos < d.recordCount(); ++pos)
+        out << d.textAt(pos, col);
     return out;
 }
 
@@ -100,12 +133,14 @@ private slots:
         QVERIFY(!w.action(QStringLiteral("actPrint3"))->isVisible());
         QVERIFY(!w.action(QStringLiteral("actPrint3Set"))->isVisible());
         // Commands whose windows do not exist yet stand greyed, never working.
-        for (const char *name : {"actAdd", "actEdit2", "actDel", "actBatchDel", "actSum", "actPrintTable"}) {
+        for (const char *name : {"actInput", "actBorrowOut", "actSum", "actPrintTable"}) {
             QAction *a = w.action(QLatin1String(name));
             QVERIFY2(a->isVisible() && !a->isEnabled(), name);
             QVERIFY(w.isPending(a));
         }
         QVERIFY(w.action(QStringLiteral("actRefresh"))->isEnabled());
+        for (const char *name : {"actAdd", "actAdd2", "actEdit", "actEdit2", "actDel", "actDel2", "actBatchDel", "actBatchEdit"})
+            QVERIFY2(w.action(QLatin1String(name))->isEnabled() && !w.isPending(w.action(QLatin1String(name))), name);
         for (const char *name : {"actSetUser", "actSetPassword", "actSetField", "actSetField2", "actSetSysname", "actSetCode",
                                  "actSetCode2", "actSetEasy", "actSetEasy2", "actSetTree", "actSetQuery", "actSetOrder",
                                  "actSetOrder2"})
@@ -270,6 +305,144 @@ private slots:
         QVERIFY(!w.action(QStringLiteral("actSetDisplayTree"))->isChecked());
         QVERIFY(!w.pnlTree()->isVisible());
         QVERIFY(!w.pnlfj()->isVisible());
+    }
+    void addCommandShowsTheAddedVolumes()
+    {
+        PELU_SQL(QStringLiteral("update S_FIELD set INOTNULL=0"));
+        ScopedScriptedMessageBoxes boxes;
+        Tfrm_N_A_main w;
+        w.RunQuery();
+        const QString added = QStringLiteral("表格中显示是此次增加的记录, 查看其它记录请点执行查询按钮!");
+        bool seen = false;
+        // On an empty table every volume shows, newest first.
+        onModal<Tfrm_N_A_add>(this, &seen, [](Tfrm_N_A_add *add) {
+            // The window takes the main window's code lists.
+            QVERIFY(add->dbcb(QStringLiteral("AC03"))->count() > 0);
+            for (const char *title : {"一号卷", "二号卷"}) {
+                add->dataset()->setValue(QStringLiteral("AS01"), QString::fromUtf8(title));
+                QVERIFY(add->Save());
+            }
+            add->CloseWindow();
+        });
+        w.action(QStringLiteral("actAdd"))->trigger();
+        QVERIFY(seen);
+        QCOMPARE(column(w.Qry1(), QStringLiteral("AS01")), QStringList({"二号卷", "一号卷"}));
+        QCOMPARE(boxes.shown.last().text, added);
+
+        // Closed without saving: the grid shows what was added since, i.e. nothing.
+        boxes.clear();
+        onModal<Tfrm_N_A_add>(this, &seen, [](Tfrm_N_A_add *add) { add->CloseWindow(); });
+        w.action(QStringLiteral("actAdd"))->trigger();
+        QVERIFY(seen);
+        QVERIFY(w.Qry1().isOpen());
+        QCOMPARE(w.Qry1().recordCount(), 0);
+        QCOMPARE(boxes.shown.size(), 1);
+        QCOMPARE(boxes.shown.first().text, added);
+
+        // The query brings every volume back.
+        w.RunQuery();
+        QCOMPARE(w.Qry1().recordCount(), 2);
+    }
+
+    void documentAddKeepsTheVolume()
+    {
+        PELU_SQL(QStringLiteral("update S_FIELD set INOTNULL=0"));
+        PELU_SQL(QStringLiteral("insert into N_A (AS01) values ('甲卷')"));
+        PELU_SQL(QStringLiteral("insert into N_A (AS01) values ('乙卷')"));
+        const int second = sqlValue(QStringLiteral("select AIID from N_A where AS01='乙卷'"));
+        ScopedScriptedMessageBoxes boxes;
+        Tfrm_N_A_main w;
+        bool seen = false;
+
+        // No volume to file it in: a message, no window.
+        w.Qry1().open(w.baseSql() + QStringLiteral(" and 1<>1"));
+        onModal<Tfrm_N_B_add>(this, &seen, [](Tfrm_N_B_add *) {});
+        w.action(QStringLiteral("actAdd2"))->trigger();
+        QCOMPARE(boxes.shown.last().text, QStringLiteral("请先增加或选择案卷记录！"));
+        QTest::qWait(1);
+        QVERIFY(!seen);
+
+        w.RunQuery();
+        QVERIFY(w.Qry1().locate(QStringLiteral("AIID"), second));
+        onModal<Tfrm_N_B_add>(this, &seen, [second](Tfrm_N_B_add *add) {
+            QCOMPARE(add->dataset()->value(QStringLiteral("AIID")).toInt(), second);
+            add->dataset()->setValue(QStringLiteral("BS03"), QStringLiteral("新文件"));
+            QVERIFY(add->Save());
+            add->CloseWindow();
+        });
+        w.action(QStringLiteral("actAdd2"))->trigger();
+        QVERIFY(seen);
+        // The query ran again and the grid stands on the same volume.
+        QCOMPARE(w.Qry1().value(QStringLiteral("AIID")).toInt(), second);
+        QCOMPARE(column(w.Qry2(), QStringLiteral("BS03")), QStringList({"新文件"}));
+    }
+
+    void editCommandsWorkOnTheGridRows()
+    {
+        PELU_SQL(QStringLiteral("update S_FIELD set INOTNULL=0"));
+        PELU_SQL(QStringLiteral("insert into N_A (AS01, AI01) values ('甲卷', 1)"));
+        PELU_SQL(QStringLiteral("insert into N_A (AS01, AI01) values ('乙卷', 2)"));
+        PELU_SQL(QStringLiteral("insert into N_B (AIID, BS03) select AIID, '文件' from N_A where AS01='甲卷'"));
+        ScopedScriptedMessageBoxes boxes;
+        Tfrm_N_A_main w;
+        w.RunQuery();
+        QVERIFY(w.Qry1().locate(QStringLiteral("AS01"), QStringLiteral("甲卷")));
+        bool seen = false;
+        Dataset *volumes = &w.Qry1();
+        // A double click opens the volume edit window on the grid's own rows.
+        onModal<Tfrm_N_A_edit>(this, &seen, [volumes](Tfrm_N_A_edit *edit) {
+            QCOMPARE(edit->dataset(), volumes);
+            volumes->edit();
+            volumes->setValue(QStringLiteral("AS01"), QStringLiteral("甲卷改"));
+            edit->Step(true); // posted, and the grid moves with it
+            QCOMPARE(volumes->text(QStringLiteral("AS01")), QStringLiteral("乙卷"));
+            edit->CloseWindow();
+        });
+        emit w.dbgrid1()->doubleClicked(w.dbgrid1()->model()->index(0, 0));
+        QVERIFY(seen);
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from N_A where AS01='甲卷改'")), 1);
+
+        QVERIFY(w.Qry1().locate(QStringLiteral("AS01"), QStringLiteral("甲卷改")));
+        QCOMPARE(w.Qry2().recordCount(), 1);
+        Dataset *documents = &w.Qry2();
+        onModal<Tfrm_N_B_edit>(this, &seen, [documents](Tfrm_N_B_edit *edit) {
+            QCOMPARE(edit->dataset(), documents);
+            documents->edit();
+            documents->setValue(QStringLiteral("BS03"), QStringLiteral("文件改"));
+            QVERIFY(edit->Save());
+            edit->CloseWindow();
+        });
+        w.action(QStringLiteral("actEdit2"))->trigger();
+        QVERIFY(seen);
+        QCOMPARE(sqlValue(QStringLiteral("select count(*) from N_B where BS03='文件改'")), 1);
+
+        // Nothing to edit: no window.
+        w.Qry1().open(w.baseSql() + QStringLiteral(" and 1<>1"));
+        onModal<Tfrm_N_A_edit>(this, &seen, [](Tfrm_N_A_edit *) {});
+        w.action(QStringLiteral("actEdit"))->trigger();
+        QTest::qWait(1);
+        QVERIFY(!seen);
+    }
+
+    void batchEditGetsTheLastConditionsAndRequeries()
+    {
+        PELU_SQL(QStringLiteral("insert into N_A (AS01, AI01) values ('甲卷', 2020)"));
+        PELU_SQL(QStringLiteral("insert into N_A (AS01, AI01) values ('乙卷', 2021)"));
+        ScopedScriptedMessageBoxes boxes;
+        Tfrm_N_A_main w;
+        w.RunQuery();
+        const QString conditions = w.conditionText();
+        bool seen = false;
+        QString passed = QStringLiteral("<none>");
+        onModal<Tfrm_N_A_batchedit>(this, &seen, [&passed](Tfrm_N_A_batchedit *dlg) {
+            passed = dlg->conditionText();
+            sqlExec(QStringLiteral("insert into N_A (AS01) values ('丙卷')"));
+            dlg->btn2Click();
+        });
+        w.action(QStringLiteral("actBatchEdit"))->trigger();
+        QVERIFY(seen);
+        QCOMPARE(passed, conditions);
+        QCOMPARE(w.Qry1().recordCount(), 3); // the query ran again
     }
 };
 
