@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+
+#include <functional>
 
 class FtpClient;
 
@@ -50,6 +53,10 @@ public:
     // FTP: in the root directory, delete the stored name when its size is not
     // -1. Off: touch nothing. False when a file may still be there.
     bool remove(qint64 iid);
+    // The rule for many rows at once: gives those whose files may still be
+    // there (lastError() says why for the last of them). progress, when
+    // given, hears how many are done now and then.
+    QList<qint64> remove(const QList<qint64> &iids, const std::function<void(int done)> &progress = {});
 
     // Stores localFile under iid, replacing an earlier file of that name.
     // Off: nothing is stored, and that is no failure.

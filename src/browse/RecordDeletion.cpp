@@ -5,11 +5,14 @@
 #include "attach/AttachmentStore.h"
 #include "data/Dataset.h"
 
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QProgressDialog>
 #include <QSqlDatabase>
 #include <QSqlError>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 
 namespace {
@@ -74,11 +77,28 @@ void reopenAt(Dataset &dataset, const QString &keyField, qint64 key)
         dataset.locate(keyField, key);
 }
 
+// Nothing else may run on the connection while the transaction is open: the
+// window blocks the program and can be neither closed nor cancelled.
+class BlockingProgress : public QProgressDialog {
+public:
+    using QProgressDialog::QProgressDialog;
+
+protected:
+    void closeEvent(QCloseEvent *event) override { event->ignore(); }
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        if (event->key() == Qt::Key_Escape)
+            event->accept();
+        else
+            QProgressDialog::keyPressEvent(event);
+    }
+};
+
 std::unique_ptr<QProgressDialog> progressWindow(QWidget *parent, const QString &label, int maximum)
 {
-    auto dialog = std::make_unique<QProgressDialog>(label, QString(), 0, maximum, parent);
-    // Nothing else may run on the connection while the transaction is open.
+    std::unique_ptr<QProgressDialog> dialog = std::make_unique<BlockingProgress>(label, QString(), 0, maximum, parent);
     dialog->setWindowModality(Qt::ApplicationModal);
+    dialog->setWindowFlag(Qt::WindowCloseButtonHint, false);
     dialog->setCancelButton(nullptr);
     dialog->setMinimumDuration(0);
     dialog->setAutoClose(false);
@@ -110,10 +130,31 @@ QStringList RecordDeletion::volumeDeleteStatements(const QString &keys)
             QStringLiteral("delete from N_A where AIID in(") + keys + QLatin1Char(')')};
 }
 
-QString RecordDeletion::volumeAttachmentSql(const QString &keys)
+void RecordDeletion::deleteVolumeRows(const QString &keys, QList<qint64> &iids, bool volumeRows)
 {
-    return QStringLiteral("select IID from N_BIN where IFID in(select BIID from N_B where AIID in(") + keys
-        + QStringLiteral("))");
+    const QStringList statements = volumeDeleteStatements(keys);
+    ExecSql(m_scratch, statements.at(0));
+    if (!deleteAttachmentRows(statements.at(1), iids))
+        throw SilentAbort();
+    ExecSql(m_scratch, statements.at(2));
+    if (volumeRows)
+        ExecSql(m_scratch, statements.at(3));
+}
+
+bool RecordDeletion::deleteAttachmentRows(const QString &sql, QList<qint64> &iids)
+{
+    if (!m_store.movesFiles()) {
+        ExecSql(m_scratch, sql);
+        return true;
+    }
+    // The deletion itself gives the keys of the stored files to remove later.
+    if (!OpenSql(m_scratch, sql + QStringLiteral(" returning IID")))
+        return false;
+    const int col = m_scratch.fieldIndex(QStringLiteral("IID"));
+    for (int pos = 0; pos < m_scratch.recordCount(); ++pos)
+        iids << m_scratch.valueAt(pos, col).toLongLong();
+    m_scratch.close();
+    return true;
 }
 
 // Keys come from the dataset's integer column, never from text.
@@ -138,42 +179,26 @@ bool RecordDeletion::storeReady()
     return false;
 }
 
-bool RecordDeletion::collectAttachments(const QString &sql, QList<qint64> &iids)
-{
-    if (!m_store.movesFiles())
-        return true;
-    if (!OpenSql(m_scratch, sql))
-        return false;
-    const int col = m_scratch.fieldIndex(QStringLiteral("IID"));
-    for (int pos = 0; pos < m_scratch.recordCount(); ++pos)
-        iids << m_scratch.valueAt(pos, col).toLongLong();
-    return true;
-}
-
 void RecordDeletion::removeFiles(const QList<qint64> &iids, QWidget *progress)
 {
     auto *dialog = qobject_cast<QProgressDialog *>(progress);
+    std::function<void(int)> step;
     if (dialog) {
         dialog->setLabelText(QStringLiteral("正在删除附件文件，请稍等......"));
-        dialog->setRange(0, int(iids.size()));
+        dialog->setRange(0, std::max(1, int(iids.size())));
         dialog->setValue(0);
+        step = [dialog](int done) { dialog->setValue(done); };
     }
-    QStringList failed;
-    QString lastError;
-    for (int i = 0; i < iids.size(); ++i) {
-        if (!m_store.remove(iids.at(i))) {
-            failed << AttachmentStore::storedName(iids.at(i));
-            lastError = m_store.lastError();
-        }
-        if (dialog && (i % 100 == 99 || i + 1 == iids.size()))
-            dialog->setValue(i + 1);
-    }
+    const QList<qint64> failed = m_store.remove(iids, step);
     if (failed.isEmpty())
         return;
-    QString text = QStringLiteral("记录已删除，但以下附件文件未能删除：\n") + failed.mid(0, kNamedFiles).join(QLatin1Char('\n'));
+    QStringList names;
+    for (int i = 0; i < failed.size() && i < kNamedFiles; ++i)
+        names << AttachmentStore::storedName(failed.at(i));
+    QString text = QStringLiteral("记录已删除，但以下附件文件未能删除：\n") + names.join(QLatin1Char('\n'));
     if (failed.size() > kNamedFiles)
         text += QStringLiteral("\n……共%1个").arg(failed.size());
-    ShowWarning(text + QLatin1Char('\n') + lastError);
+    ShowWarning(text + QLatin1Char('\n') + m_store.lastError());
 }
 
 bool RecordDeletion::deleteVolume()
@@ -192,11 +217,7 @@ bool RecordDeletion::deleteVolume()
         return false;
     bool rowDropped = false;
     try {
-        if (!collectAttachments(volumeAttachmentSql(key), iids))
-            throw SilentAbort();
-        const QStringList statements = volumeDeleteStatements(key);
-        for (int i = 0; i < statements.size() - 1; ++i) // the volume row goes through the dataset
-            ExecSql(m_scratch, statements.at(i));
+        deleteVolumeRows(key, iids, false); // the volume row goes through the dataset
         try {
             m_volumes.remove(); // moves to the following volume, whose documents load
         } catch (const AppError &e) {
@@ -245,11 +266,7 @@ bool RecordDeletion::deleteAllVolumes()
     try {
         for (int from = 0; from < keys.size(); from += m_chunkSize) {
             const int count = std::min<int>(m_chunkSize, int(keys.size()) - from);
-            const QString chunk = keyList(keys, from, count);
-            if (!collectAttachments(volumeAttachmentSql(chunk), iids))
-                throw SilentAbort();
-            for (const QString &sql : volumeDeleteStatements(chunk))
-                ExecSql(m_scratch, sql);
+            deleteVolumeRows(keyList(keys, from, count), iids, true);
             if (progress)
                 progress->setValue(from + count);
         }
@@ -284,9 +301,8 @@ bool RecordDeletion::deleteDocument()
     bool rowDropped = false;
     try {
         ExecSql(m_scratch, QStringLiteral("delete from N_BBORROW where AIID=") + key);
-        if (!collectAttachments(QStringLiteral("select IID from N_BIN where IFID=") + key, iids))
+        if (!deleteAttachmentRows(QStringLiteral("delete from N_BIN where IFID=") + key, iids))
             throw SilentAbort();
-        ExecSql(m_scratch, QStringLiteral("delete from N_BIN where IFID=") + key);
         try {
             m_documents.remove();
         } catch (const AppError &e) {

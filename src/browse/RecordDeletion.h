@@ -41,10 +41,9 @@ public:
     void setProgressThreshold(int volumes) { m_progressThreshold = volumes; }
 
     // The statements that delete what the documents of these volumes own and
-    // the volumes themselves, in order; keys are decimal integers.
+    // the volumes themselves, in order (lendings, attachment rows, documents,
+    // volumes); keys are decimal integers.
     static QStringList volumeDeleteStatements(const QString &keyList);
-    // The attachment keys those deletions remove.
-    static QString volumeAttachmentSql(const QString &keyList);
 
     // The messages of the three commands.
     static QString confirmVolumeText() { return QStringLiteral("删除后将不能再恢复，确认要删除吗？"); }
@@ -55,7 +54,11 @@ public:
 private:
     bool readKey(Dataset &dataset, int pos, const QString &field, qint64 &key);
     bool storeReady();
-    bool collectAttachments(const QString &sql, QList<qint64> &iids);
+    // Deletes the lendings, attachment rows and documents of these volumes,
+    // and the volume rows too when asked; throws when a statement failed.
+    void deleteVolumeRows(const QString &keyList, QList<qint64> &iids, bool volumeRows);
+    // Runs an N_BIN deletion; when files move, adds the IIDs it removed.
+    bool deleteAttachmentRows(const QString &sql, QList<qint64> &iids);
     void removeFiles(const QList<qint64> &iids, QWidget *progress);
 
     Dataset &m_volumes;

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <memory>
 
 Q_DECLARE_METATYPE(AttachmentStore::Kind)
@@ -190,6 +191,53 @@ private slots:
         QVERIFY(!s.lastError().isEmpty());
         if (why == QLatin1String("folder"))
             QVERIFY(s.lastError().contains(QStringLiteral("5")));
+    }
+
+    // Many rows at once: the files that are there go, missing ones are no
+    // failure, one that cannot go is given back; files of other rows stay
+    // (a large batch in the local folder reads the folder's names first).
+    void removeMany_data()
+    {
+        QTest::addColumn<AttachmentStore::Kind>("kind");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("local, a few") << AttachmentStore::Kind::Local << 6;
+        QTest::newRow("local, a large batch") << AttachmentStore::Kind::Local << 1500;
+        QTest::newRow("ftp, a few") << AttachmentStore::Kind::Ftp << 6;
+    }
+    void removeMany()
+    {
+        QFETCH(AttachmentStore::Kind, kind);
+        QFETCH(int, rows);
+        QList<qint64> iids;
+        for (int i = 0; i < rows; ++i) {
+            const qint64 iid = 1000 + 2 * i;
+            iids << iid;
+            if (i % 3 != 0) // every third one has no file
+                QVERIFY(writeFile(onDisk(kind, iid), "x"));
+        }
+        QVERIFY(writeFile(onDisk(kind, 1001), "not in the batch"));
+        QVERIFY(writeFile(onDisk(kind, 10), "not in the batch"));
+        const qint64 stuck = iids.at(rows - 2); // a non-empty folder where its file should be
+        QFile::remove(onDisk(kind, stuck));
+        QVERIFY(QDir().mkpath(onDisk(kind, stuck) + QStringLiteral("/inside")));
+        AttachmentStore s = store(kind);
+        QVERIFY(s.ensureReady());
+        QList<int> heard;
+        const QList<qint64> failed = s.remove(iids, [&heard](int done) { heard << done; });
+        if (kind == AttachmentStore::Kind::Ftp) {
+            // The size test passes over a folder as over a missing file.
+            QVERIFY(failed.isEmpty());
+        } else {
+            QCOMPARE(failed, QList<qint64>({stuck}));
+            QVERIFY2(s.lastError().contains(QString::number(stuck)), qPrintable(s.lastError()));
+        }
+        QVERIFY(!heard.isEmpty());
+        QCOMPARE(heard.last(), rows);
+        QVERIFY(std::is_sorted(heard.cbegin(), heard.cend()));
+        QStringList left = QDir(kind == AttachmentStore::Kind::Ftp ? m_remote->path() : m_localRoot->path())
+                               .entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+        left.sort();
+        QCOMPARE(left, QStringList({QStringLiteral("10"), QStringLiteral("1001"), QString::number(stuck)}));
     }
 
     // An Off store touches no file, and cannot give one.

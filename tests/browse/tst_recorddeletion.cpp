@@ -14,6 +14,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -75,6 +77,8 @@ public:
         Qt::WindowModality modality;
         bool cancelButton;
         int maximum;
+        bool closed;   // a close request was taken
+        bool escaped;  // the Escape key cancelled it
     };
     QList<Seen> seen;
     ProgressWatch() { qApp->installEventFilter(this); }
@@ -84,7 +88,11 @@ public:
         if (e->type() == QEvent::Show) {
             if (auto *p = qobject_cast<QProgressDialog *>(o)) {
                 const bool cancel = !p->findChildren<QPushButton *>().isEmpty();
-                seen.append({p->windowModality(), cancel, p->maximum()});
+                QCloseEvent close;
+                QCoreApplication::sendEvent(p, &close);
+                QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                QCoreApplication::sendEvent(p, &escape);
+                seen.append({p->windowModality(), cancel, p->maximum(), close.isAccepted(), p->wasCanceled()});
             }
         }
         return false;
@@ -397,6 +405,8 @@ private slots:
         if (progress) {
             QCOMPARE(watch.seen.first().modality, Qt::ApplicationModal);
             QVERIFY(!watch.seen.first().cancelButton);
+            QVERIFY(!watch.seen.first().closed);
+            QVERIFY(!watch.seen.first().escaped);
             QCOMPARE(watch.seen.first().maximum, 4);
         }
     }
