@@ -620,7 +620,7 @@ void RecordWindow::ShortcutSave()
     m_leaveRan = false;
     // Leaving the editor writes its text and runs its exit handling first.
     m_btnSave->setFocus(Qt::ShortcutFocusReason);
-    if (!m_leaveRan && left && left != m_btnSave && m_editors.key(left).size())
+    if (!m_leaveRan && left && left != m_btnSave && !m_editors.key(left).isEmpty())
         EditorLeft(left);
     if (m_btnSave->isEnabled())
         Save();

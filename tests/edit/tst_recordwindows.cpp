@@ -207,11 +207,12 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&w));
         QCOMPARE(QApplication::focusWidget(), w.editor("AS01"));
         QStringList walked;
-        for (int i = 0; i < 6; ++i) {
+        for (int i = 0; i < 7; ++i) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
             walked << QApplication::focusWidget()->objectName();
         }
-        QCOMPARE(walked, (QStringList{"dbedAS02", "dbedAS50", "dbedAI01", "dbedAI02", "dbcbAC01", "dbdtsAD01"}));
+        QCOMPARE(walked,
+                 (QStringList{"dbedAS02", "dbedAS50", "dbedAI01", "dbedAI02", "dbcbAC01", "dbdtsAD01", "btnSave"}));
         QVERIFY(!w.memo()->toPlainText().contains(QLatin1Char('\n')));
     }
 
