@@ -22,7 +22,7 @@ QString tail(const QString &conditionText)
 
 QString toNull(const QString &field, const QString &conditionText)
 {
-    // Two blanks after null: the statement the window has always written.
+    // Two blanks after null, as this statement has always been written.
     return head(field) + QStringLiteral("null ") + tail(conditionText);
 }
 

@@ -62,6 +62,9 @@ Tfrm_N_A_batchedit::Tfrm_N_A_batchedit(const QString &conditionText, QWidget *pa
     m_btn2 = new QPushButton(QStringLiteral("关闭"), this);
     m_btn2->setObjectName(QStringLiteral("btn2"));
     m_btn2->setGeometry(330, 235, 100, 34);
+    // Enter in an editor must not change every volume: only a click applies.
+    m_btn1->setAutoDefault(false);
+    m_btn2->setAutoDefault(false);
 
     setTabOrder(m_dbcb1, m_dbcb3);
     setTabOrder(m_dbcb3, m_dbed3);

@@ -293,6 +293,21 @@ private slots:
         QCOMPARE(boxes.shown.size(), 2);
     }
 
+    // Enter in the value editor changes nothing: only the button applies.
+    void enterDoesNotApply()
+    {
+        addVolumes();
+        ScopedScriptedMessageBoxes boxes;
+        Tfrm_N_A_batchedit w{QString()};
+        w.show();
+        w.dbcb1()->setCurrentCode(QStringLiteral("AS01"));
+        w.dbed3()->setText(QStringLiteral("新"));
+        QTest::keyClick(w.dbed3(), Qt::Key_Return);
+        QVERIFY(boxes.shown.isEmpty());
+        QCOMPARE(column(QStringLiteral("AS01")), QStringList({"旧一", "旧二", "旧三"}));
+        QCOMPARE(w.dbed3()->text(), QStringLiteral("新"));
+    }
+
     // The volumes of the main window's last query are the ones changed,
     // also when a later query of the panel is refused.
     void conditionOfMainWindowQuery()
