@@ -6,7 +6,9 @@
 #include "data/StoreBuilder.h"
 
 #include <QDir>
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
 #include <QProcess>
@@ -53,6 +55,45 @@ QList<qint64> parseSizes(const QString &text)
 QList<qint64> benchSizes(const QList<qint64> &defaults)
 {
     return qEnvironmentVariableIsSet("PELU_BENCH_SIZES") ? parseSizes(qEnvironmentVariable("PELU_BENCH_SIZES")) : defaults;
+}
+
+bool parseBenchArguments(const QStringList &args, const QList<qint64> &defaultSizes,
+                         const QStringList &extraOptions, BenchArguments &out)
+{
+    out.stores.admin = qEnvironmentVariable("PELU_ADMIN");
+    if (qEnvironmentVariableIsSet("PELU_BENCH_PG"))
+        out.stores.pg = qEnvironmentVariable("PELU_BENCH_PG");
+    out.sizes = benchSizes(defaultSizes);
+    bool good = true;
+    for (int i = 1; i < args.size() && good; ++i) {
+        const QString &arg = args.at(i);
+        const bool value = i + 1 < args.size();
+        if (arg == QLatin1String("--sizes") && value)
+            out.sizes = parseSizes(args.at(++i));
+        else if (arg == QLatin1String("--pg") && value)
+            out.stores.pg = args.at(++i);
+        else if (arg == QLatin1String("--no-pg"))
+            out.stores.pg.clear();
+        else if (arg == QLatin1String("--cache") && value)
+            out.stores.cache = args.at(++i);
+        else if (arg == QLatin1String("--admin") && value)
+            out.stores.admin = args.at(++i);
+        else if (extraOptions.contains(arg) && value)
+            out.extras.insert(arg, args.at(++i));
+        else
+            good = false;
+    }
+    if (!good || out.sizes.isEmpty()) {
+        QString extras;
+        for (const QString &o : extraOptions)
+            extras += QStringLiteral(" [%1 N]").arg(o);
+        std::fprintf(stderr, "usage: %s [--sizes N,N]%s [--pg HOST,PORT | --no-pg] [--cache DIR] [--admin PATH]\n",
+                     qPrintable(QFileInfo(args.value(0)).fileName()), qPrintable(extras));
+        return false;
+    }
+    if (out.stores.admin.isEmpty())
+        out.stores.admin = QCoreApplication::applicationDirPath() + QStringLiteral("/pelu-admin");
+    return true;
 }
 
 void setBenchFont()

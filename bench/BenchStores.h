@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
@@ -33,3 +34,16 @@ struct BenchStoreOptions {
 // Returns the store's folder (SQLite) or database name (PostgreSQL).
 QString openSqliteBenchStore(const BenchStoreOptions &o, qint64 volumes);
 QString openPostgresBenchStore(const BenchStoreOptions &o, qint64 volumes);
+
+// The command line the store benchmarks share: --sizes N,N, --pg HOST,PORT,
+// --no-pg, --cache DIR and --admin PATH, over PELU_BENCH_SIZES, PELU_BENCH_PG and
+// PELU_ADMIN; extraOptions each take one value and land in extras. A missing
+// --admin means pelu-admin beside the benchmark. False, with the usage on
+// stderr, for anything else or sizes that are not positive numbers.
+struct BenchArguments {
+    BenchStoreOptions stores;
+    QList<qint64> sizes;
+    QHash<QString, QString> extras;
+};
+bool parseBenchArguments(const QStringList &args, const QList<qint64> &defaultSizes,
+                         const QStringList &extraOptions, BenchArguments &out);

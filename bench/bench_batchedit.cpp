@@ -252,40 +252,12 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     setBenchFont();
 
-    BenchStoreOptions stores;
-    stores.admin = qEnvironmentVariable("PELU_ADMIN");
-    if (qEnvironmentVariableIsSet("PELU_BENCH_PG"))
-        stores.pg = qEnvironmentVariable("PELU_BENCH_PG");
-    QList<qint64> sizes = benchSizes({1000000});
-    int rounds = 3;
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        const bool value = i + 1 < args.size();
-        if (args.at(i) == QLatin1String("--sizes") && value) {
-            sizes = parseSizes(args.at(++i));
-        } else if (args.at(i) == QLatin1String("--rounds") && value) {
-            rounds = qMax(1, args.at(++i).toInt());
-        } else if (args.at(i) == QLatin1String("--pg") && value) {
-            stores.pg = args.at(++i);
-        } else if (args.at(i) == QLatin1String("--no-pg")) {
-            stores.pg.clear();
-        } else if (args.at(i) == QLatin1String("--cache") && value) {
-            stores.cache = args.at(++i);
-        } else if (args.at(i) == QLatin1String("--admin") && value) {
-            stores.admin = args.at(++i);
-        } else {
-            std::fprintf(stderr, "usage: bench_batchedit [--sizes N,N] [--rounds N] [--pg HOST,PORT | --no-pg] "
-                                 "[--cache DIR] [--admin PATH]\n");
-            return 2;
-        }
-    }
-    if (sizes.isEmpty()) {
-        std::fprintf(stderr, "bench_batchedit: sizes must be positive numbers, e.g. 10000,100000\n");
+    BenchArguments parsed;
+    if (!parseBenchArguments(app.arguments(), {1000000}, {QStringLiteral("--rounds")}, parsed))
         return 2;
-    }
-    if (stores.admin.isEmpty())
-        stores.admin = QCoreApplication::applicationDirPath() + QStringLiteral("/pelu-admin");
-
+    const BenchStoreOptions &stores = parsed.stores;
+    const QList<qint64> &sizes = parsed.sizes;
+    const int rounds = qMax(1, parsed.extras.value(QStringLiteral("--rounds"), QStringLiteral("3")).toInt());
     int failures = 0;
     for (const qint64 n : sizes) {
         for (const bool pg : {false, true}) {

@@ -216,32 +216,11 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     setBenchFont();
 
-    BenchStoreOptions stores;
-    stores.admin = qEnvironmentVariable("PELU_ADMIN");
-    if (qEnvironmentVariableIsSet("PELU_BENCH_PG"))
-        stores.pg = qEnvironmentVariable("PELU_BENCH_PG");
-    QList<qint64> sizes = benchSizes({10000});
-    const QStringList args = app.arguments();
-    for (int i = 1; i < args.size(); ++i) {
-        const bool value = i + 1 < args.size();
-        if (args.at(i) == QLatin1String("--sizes") && value) {
-            sizes = parseSizes(args.at(++i));
-        } else if (args.at(i) == QLatin1String("--pg") && value) {
-            stores.pg = args.at(++i);
-        } else if (args.at(i) == QLatin1String("--no-pg")) {
-            stores.pg.clear();
-        } else if (args.at(i) == QLatin1String("--cache") && value) {
-            stores.cache = args.at(++i);
-        } else if (args.at(i) == QLatin1String("--admin") && value) {
-            stores.admin = args.at(++i);
-        } else {
-            std::fprintf(stderr, "usage: bench_delete [--sizes N,N] [--pg HOST,PORT | --no-pg] [--cache DIR] [--admin PATH]\n");
-            return 2;
-        }
-    }
-    if (stores.admin.isEmpty())
-        stores.admin = QCoreApplication::applicationDirPath() + QStringLiteral("/pelu-admin");
-
+    BenchArguments parsed;
+    if (!parseBenchArguments(app.arguments(), {10000}, {}, parsed))
+        return 2;
+    const BenchStoreOptions &stores = parsed.stores;
+    const QList<qint64> &sizes = parsed.sizes;
     int failures = 0;
     for (const qint64 n : sizes) {
         for (const bool pg : {false, true}) {

@@ -4,6 +4,8 @@
 #include "app/MessageBoxes.h"
 #include "data/Dataset.h"
 
+#include <QSqlError>
+
 namespace {
 
 void showSqlFailure(const AppError &e, const QString &sql)
@@ -12,6 +14,42 @@ void showSqlFailure(const AppError &e, const QString &sql)
 }
 
 } // namespace
+
+SqlTransaction::SqlTransaction(Dataset &dataset)
+    : m_db(dataset.database())
+{
+}
+
+SqlTransaction::~SqlTransaction()
+{
+    rollback();
+}
+
+bool SqlTransaction::begin()
+{
+    m_open = m_db.transaction();
+    if (!m_open)
+        ShowError(QStringLiteral("开始事务失败：") + m_db.lastError().text());
+    return m_open;
+}
+
+bool SqlTransaction::commit()
+{
+    if (m_db.commit()) {
+        m_open = false;
+        return true;
+    }
+    ShowError(QStringLiteral("提交事务失败：") + m_db.lastError().text());
+    rollback();
+    return false;
+}
+
+void SqlTransaction::rollback()
+{
+    if (m_open)
+        m_db.rollback();
+    m_open = false;
+}
 
 bool OpenSql(Dataset &query, const QString &sql)
 {

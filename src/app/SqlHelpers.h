@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSqlDatabase>
 #include <QString>
 
 class Dataset;
@@ -15,6 +16,25 @@ bool OpenSql(Dataset &query, const QString &sql);
 // failure shows the same box as OpenSql and then rethrows the SqlError so the
 // caller's remaining steps do not run.
 bool ExecSql(Dataset &query, const QString &sql);
+
+// One transaction on a dataset's connection, rolled back unless committed.
+// begin() and commit() show a failure with the driver's message and give
+// false; a commit that fails is rolled back.
+class SqlTransaction {
+public:
+    explicit SqlTransaction(Dataset &dataset);
+    ~SqlTransaction();
+    SqlTransaction(const SqlTransaction &) = delete;
+    SqlTransaction &operator=(const SqlTransaction &) = delete;
+
+    bool begin();
+    bool commit();
+    void rollback();
+
+private:
+    QSqlDatabase m_db;
+    bool m_open = false;
+};
 
 // While the dataset is editing or inserting: ask whether to save; OK posts,
 // anything else cancels; result true. Otherwise nothing happens, false.

@@ -8,8 +8,6 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QProgressDialog>
-#include <QSqlDatabase>
-#include <QSqlError>
 
 #include <algorithm>
 #include <functional>
@@ -30,44 +28,6 @@ QString keyList(const QList<qint64> &keys, int from, int count)
     }
     return out;
 }
-
-// One transaction on a dataset's connection; rolled back unless committed.
-class Transaction {
-public:
-    explicit Transaction(Dataset &dataset) : m_db(dataset.database()) {}
-    ~Transaction()
-    {
-        if (m_open)
-            m_db.rollback();
-    }
-    bool begin()
-    {
-        m_open = m_db.transaction();
-        if (!m_open)
-            ShowError(QStringLiteral("开始事务失败：") + m_db.lastError().text());
-        return m_open;
-    }
-    bool commit()
-    {
-        if (m_db.commit()) {
-            m_open = false;
-            return true;
-        }
-        ShowError(QStringLiteral("提交删除失败：") + m_db.lastError().text());
-        rollback();
-        return false;
-    }
-    void rollback()
-    {
-        if (m_open)
-            m_db.rollback();
-        m_open = false;
-    }
-
-private:
-    QSqlDatabase m_db;
-    bool m_open = false;
-};
 
 // Shows the state of the store again after a rollback that came after the
 // dataset had already dropped the row.
@@ -212,7 +172,7 @@ bool RecordDeletion::deleteVolume()
         return false;
     const QString key = QString::number(aiid);
     QList<qint64> iids;
-    Transaction transaction(m_volumes);
+    SqlTransaction transaction(m_volumes);
     if (!transaction.begin())
         return false;
     bool rowDropped = false;
@@ -260,7 +220,7 @@ bool RecordDeletion::deleteAllVolumes()
     if (keys.size() >= m_progressThreshold)
         progress = progressWindow(m_parent, QStringLiteral("正在删除案卷记录，请稍等......"), int(keys.size()));
     QList<qint64> iids;
-    Transaction transaction(m_volumes);
+    SqlTransaction transaction(m_volumes);
     if (!transaction.begin())
         return false;
     try {
@@ -295,7 +255,7 @@ bool RecordDeletion::deleteDocument()
         return false;
     const QString key = QString::number(biid);
     QList<qint64> iids;
-    Transaction transaction(m_documents);
+    SqlTransaction transaction(m_documents);
     if (!transaction.begin())
         return false;
     bool rowDropped = false;

@@ -66,6 +66,6 @@ private:
     Dataset &m_scratch;
     AttachmentStore &m_store;
     QWidget *m_parent;
-    int m_chunkSize = 500;
+    int m_chunkSize = 2000;
     int m_progressThreshold = 1000;
 };

@@ -25,8 +25,6 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QShortcut>
-#include <QSqlDatabase>
-#include <QSqlError>
 #include <QTimer>
 
 #include <utility>
@@ -490,8 +488,9 @@ bool RecordWindow::SaveNew()
         if (!m_own->fieldReadOnly(col))
             entered << qMakePair(m_own->fieldName(col), m_own->value(col));
     }
-    QSqlDatabase db = m_own->database();
-    const bool ownTransaction = db.transaction();
+    SqlTransaction transaction(*m_own);
+    if (!transaction.begin())
+        return false;
     try {
         try {
             m_own->post();
@@ -500,13 +499,10 @@ bool RecordWindow::SaveNew()
             throw;
         }
         StoreStartingValues(); // a failure has shown its statement
-        if (ownTransaction && !db.commit()) {
-            ShowError(db.lastError().text());
-            throw SqlError(db.lastError().text());
-        }
-    } catch (const AppError &) {
-        if (ownTransaction)
-            db.rollback();
+        if (!transaction.commit())
+            throw SilentAbort();
+    } catch (const std::exception &) {
+        transaction.rollback();
         if (!m_own->isEditing()) {
             // The row reached the store before the rollback took it back:
             // it is entered again, unsaved, as the user left it.
@@ -537,19 +533,20 @@ bool RecordWindow::SaveCurrent()
     if (m_data->isEmpty() || !RequiredCheck())
         return false;
     showInfo(QStringLiteral("保存数据..."), false);
-    QSqlDatabase db = m_data->database();
-    const bool ownTransaction = db.transaction();
+    SqlTransaction transaction(*m_data);
+    if (!transaction.begin())
+        return false;
     try {
         if (!m_data->isEditing())
             m_data->edit();
         m_data->post();
-        if (ownTransaction && !db.commit())
-            throw SqlError(db.lastError().text());
-    } catch (const AppError &e) {
-        if (ownTransaction)
-            db.rollback();
+        if (!transaction.commit())
+            throw SilentAbort(); // shown
+    } catch (const std::exception &e) {
+        transaction.rollback();
         showInfo(QStringLiteral("保存数据失败"), true);
-        ShowError(e.message());
+        if (auto *error = dynamic_cast<const AppError *>(&e))
+            ShowError(error->message());
         return false;
     }
     showInfo(QStringLiteral("保存数据成功"), true);
