@@ -94,16 +94,9 @@ void Tfrm_N_A_batchedit::Execute(const QColor &windowColour, const QColor &edito
 void Tfrm_N_A_batchedit::applyColours(const QColor &windowColour, const QColor &colour)
 {
     applyThemeColours(windowColour, colour);
-    if (!colour.isValid())
-        return;
     for (QWidget *w : {static_cast<QWidget *>(m_dbcb1), static_cast<QWidget *>(m_dbcb3),
-                       static_cast<QWidget *>(m_dbed3), static_cast<QWidget *>(m_dbdtp3)}) {
-        QPalette pal = w->palette();
-        pal.setColor(QPalette::Base, colour);
-        if (qobject_cast<DbMapListCombo *>(w))
-            pal.setColor(QPalette::Button, colour); // a drop-down list shows its face, not its base
-        w->setPalette(pal);
-    }
+                       static_cast<QWidget *>(m_dbed3), static_cast<QWidget *>(m_dbdtp3)})
+        ColourControl(w, colour);
 }
 
 bool Tfrm_N_A_batchedit::LoadFields()
