@@ -330,10 +330,12 @@ private slots:
         QVERIFY(w.dataset()->isNull("AD01"));
         QCOMPARE(QApplication::focusWidget(), w.editor("AS01"));
 
-        // Closing discards the started record without a question.
+        // Ctrl+Q closes and discards the started record without a question.
         boxes.clear();
-        w.CloseWindow();
+        QTest::keyClick(w.dbed("AS02"), Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(!w.isVisible());
         QVERIFY(boxes.shown.isEmpty());
+        QCOMPARE(w.dataset()->state(), Dataset::State::Browse);
         QCOMPARE(sqlValue("select count(*) from N_A"), before + 1);
     }
 
@@ -610,6 +612,49 @@ private slots:
         QCOMPARE(w.dbcb("AC01")->listItems(), codeItems("AC01"));
         QVERIFY(w.dbcb("AC01")->listItems().first().startsWith(QStringLiteral("新增密级\t")));
         QCOMPARE(w.dbcb("AC01")->currentIndex(), -1);
+    }
+    void fieldSettingsLayTheWindowOutAgain_data()
+    {
+        QTest::addColumn<bool>("volumeAdd");
+        QTest::newRow("document add reports it") << false;
+        QTest::newRow("volume add reports saves only") << true;
+    }
+
+    void fieldSettingsLayTheWindowOutAgain()
+    {
+        QFETCH(bool, volumeAdd);
+        const QString table = volumeAdd ? QStringLiteral("N_A") : QStringLiteral("N_B");
+        const QString shown = volumeAdd ? QStringLiteral("AS09") : QStringLiteral("BS09");
+        QVERIFY(display(table, {{volumeAdd ? "AS01" : "BS01", "题名"}}));
+        ScopedScriptedMessageBoxes boxes;
+        std::unique_ptr<RecordWindow> w;
+        if (volumeAdd)
+            w = std::make_unique<Tfrm_N_A_add>();
+        else
+            w = std::make_unique<Tfrm_N_B_add>();
+        w->show();
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        QVERIFY(!w->editor(shown)->isVisible());
+        w->dataset()->setValue(volumeAdd ? "AS01" : "BS01", QStringLiteral("正在录入"));
+        bool seen = false;
+        // What the field settings window would store, then it is closed.
+        QTimer::singleShot(0, this, [&seen, table, shown] {
+            sqlExec(QStringLiteral("update S_FIELD set IDISPLAY=1, INO=0, SFIELDNAME1='新字段' where STABLE='%1' and "
+                                   "SFIELD='%2'")
+                        .arg(table, shown));
+            if (QWidget *dlg = QApplication::activeModalWidget()) {
+                seen = true;
+                dlg->close();
+            }
+        });
+        w->btnSet()->click();
+        QVERIFY(seen);
+        QVERIFY(w->editor(shown)->isVisible());
+        QCOMPARE(w->label(shown)->text(), QStringLiteral("新字段"));
+        QCOMPARE(w->height(), 110 + 30);
+        QCOMPARE(w->result(), !volumeAdd);
+        // The record being entered keeps its values.
+        QCOMPARE(w->dataset()->text(volumeAdd ? "AS01" : "BS01"), QStringLiteral("正在录入"));
     }
 };
 
