@@ -161,25 +161,25 @@ void RecordDeletion::removeFiles(const QList<qint64> &iids, QWidget *progress)
     ShowWarning(text + QLatin1Char('\n') + m_store.lastError());
 }
 
-bool RecordDeletion::deleteVolume()
+bool RecordDeletion::deleteCurrentRow(Dataset &dataset, const QString &keyField, const QString &question,
+                                      const std::function<void(const QString &, QList<qint64> &)> &ownedRows)
 {
-    if (!m_volumes.isOpen() || m_volumes.isEmpty())
+    if (!dataset.isOpen() || dataset.isEmpty())
         return false;
-    if (AskConfirm(confirmVolumeText()) != MsgResultOk)
+    if (AskConfirm(question) != MsgResultOk)
         return false;
-    qint64 aiid = 0;
-    if (!readKey(m_volumes, m_volumes.pos(), QStringLiteral("AIID"), aiid) || !storeReady())
+    qint64 id = 0;
+    if (!readKey(dataset, dataset.pos(), keyField, id) || !storeReady())
         return false;
-    const QString key = QString::number(aiid);
     QList<qint64> iids;
-    SqlTransaction transaction(m_volumes);
+    SqlTransaction transaction(dataset);
     if (!transaction.begin())
         return false;
     bool rowDropped = false;
     try {
-        deleteVolumeRows(key, iids, false); // the volume row goes through the dataset
+        ownedRows(QString::number(id), iids);
         try {
-            m_volumes.remove(); // moves to the following volume, whose documents load
+            dataset.remove(); // moves to the following row
         } catch (const AppError &e) {
             ShowError(e.message());
             throw SilentAbort();
@@ -190,10 +190,20 @@ bool RecordDeletion::deleteVolume()
     } catch (const std::exception &) {
         transaction.rollback();
         if (rowDropped)
-            reopenAt(m_volumes, QStringLiteral("AIID"), aiid);
+            reopenAt(dataset, keyField, id);
         return false;
     }
     removeFiles(iids, nullptr);
+    return true;
+}
+
+bool RecordDeletion::deleteVolume()
+{
+    // The volume row itself goes through the dataset, which then loads the
+    // documents of the following volume.
+    if (!deleteCurrentRow(m_volumes, QStringLiteral("AIID"), confirmVolumeText(),
+                          [this](const QString &key, QList<qint64> &iids) { deleteVolumeRows(key, iids, false); }))
+        return false;
     ShowInfo(doneText());
     return true;
 }
@@ -246,38 +256,10 @@ bool RecordDeletion::deleteAllVolumes()
 
 bool RecordDeletion::deleteDocument()
 {
-    if (!m_documents.isOpen() || m_documents.isEmpty())
-        return false;
-    if (AskConfirm(confirmDocumentText()) != MsgResultOk)
-        return false;
-    qint64 biid = 0;
-    if (!readKey(m_documents, m_documents.pos(), QStringLiteral("BIID"), biid) || !storeReady())
-        return false;
-    const QString key = QString::number(biid);
-    QList<qint64> iids;
-    SqlTransaction transaction(m_documents);
-    if (!transaction.begin())
-        return false;
-    bool rowDropped = false;
-    try {
-        ExecSql(m_scratch, QStringLiteral("delete from N_BBORROW where AIID=") + key);
-        if (!deleteAttachmentRows(QStringLiteral("delete from N_BIN where IFID=") + key, iids))
-            throw SilentAbort();
-        try {
-            m_documents.remove();
-        } catch (const AppError &e) {
-            ShowError(e.message());
-            throw SilentAbort();
-        }
-        rowDropped = true;
-        if (!transaction.commit())
-            throw SilentAbort();
-    } catch (const std::exception &) {
-        transaction.rollback();
-        if (rowDropped)
-            reopenAt(m_documents, QStringLiteral("BIID"), biid);
-        return false;
-    }
-    removeFiles(iids, nullptr);
-    return true;
+    return deleteCurrentRow(m_documents, QStringLiteral("BIID"), confirmDocumentText(),
+                            [this](const QString &key, QList<qint64> &iids) {
+                                ExecSql(m_scratch, QStringLiteral("delete from N_BBORROW where AIID=") + key);
+                                if (!deleteAttachmentRows(QStringLiteral("delete from N_BIN where IFID=") + key, iids))
+                                    throw SilentAbort();
+                            });
 }

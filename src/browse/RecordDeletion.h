@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class AttachmentStore;
 class Dataset;
 class QWidget;
@@ -60,6 +62,11 @@ private:
     // Runs an N_BIN deletion; when files move, adds the IIDs it removed.
     bool deleteAttachmentRows(const QString &sql, QList<qint64> &iids);
     void removeFiles(const QList<qint64> &iids, QWidget *progress);
+    // The current row of dataset after a question: what it owns (ownedRows
+    // gets its key and collects the stored files to remove), then the row
+    // itself through the dataset, in one transaction; the files after it.
+    bool deleteCurrentRow(Dataset &dataset, const QString &keyField, const QString &question,
+                          const std::function<void(const QString &, QList<qint64> &)> &ownedRows);
 
     Dataset &m_volumes;
     Dataset &m_documents;
