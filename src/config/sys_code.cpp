@@ -6,13 +6,10 @@
 #include "app/MessageBoxes.h"
 #include "app/SqlHelpers.h"
 #include "app/WidgetHelpers.h"
+#include "config/SettingsDialogLook.h"
 #include "data/Dataset.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
 #include <QRegularExpression>
-#include <QToolBar>
-#include <QVBoxLayout>
 
 namespace {
 
@@ -22,17 +19,6 @@ bool isFieldCode(const QString &field)
 {
     static const QRegularExpression plain(QStringLiteral("^[A-Za-z][A-Za-z0-9_]*$"));
     return plain.match(field).hasMatch();
-}
-
-void colourWidget(QWidget *w, const QColor &colour)
-{
-    if (!colour.isValid())
-        return;
-    w->setAutoFillBackground(true);
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, colour);
-    p.setColor(QPalette::Button, colour);
-    w->setPalette(p);
 }
 
 } // namespace
@@ -47,44 +33,19 @@ Tfrm_sys_code::Tfrm_sys_code(const QColor &windowColour, const QColor &gridColou
     setObjectName(QStringLiteral("frm_sys_code"));
     setWindowTitle(QStringLiteral("设置选择下拉列字段内容"));
 
-    m_pnlTop = new QWidget(this);
-    m_pnlTop->setObjectName(QStringLiteral("pnlTop"));
-    m_lblField = new QLabel(QStringLiteral("选择字段"), m_pnlTop);
-    m_dbcb1 = new MapListCombo(m_pnlTop);
-    m_dbcb1->setObjectName(QStringLiteral("dbcb1"));
-    m_dbcb1->setMapList(true);
-    m_dbcb1->setMinimumWidth(160);
-    m_lblHint = new QLabel(QStringLiteral("提示:只有在[设置列字段]功能中,<是否显示>打钩的选择类字段才会显示。"), m_pnlTop);
-    m_lblHint->setWordWrap(true);
-    auto *top = new QHBoxLayout(m_pnlTop);
-    top->setContentsMargins(8, 6, 8, 6);
-    top->addWidget(m_lblField);
-    top->addWidget(m_dbcb1);
-    top->addWidget(m_lblHint, 1);
-    if (auto *box = qobject_cast<QVBoxLayout *>(layout()))
-        box->insertWidget(1, m_pnlTop);
+    m_pnlTop = AddFieldPickerPanel(
+        this, QStringLiteral("提示:只有在[设置列字段]功能中,<是否显示>打钩的选择类字段才会显示。"), m_dbcb1);
 
     DbGrid *grid = dbgrid1();
     grid->setRowHeight(25);
     grid->setTitleHeight(25);
 
-    applyThemeColours(windowColour, gridColour);
-    colourWidget(tbmain(), windowColour);
-    colourWidget(m_pnlTop, windowColour);
-    if (windowColour.isValid())
-        grid->setFixedColor(windowColour);
+    ColourSettingsDialog(this, m_pnlTop, windowColour, gridColour);
     ColourControl(m_dbcb1, gridColour);
-    if (gridColour.isValid()) {
-        grid->setColor(gridColour);
-        grid->setOddRowColor(gridColour);
-        grid->setEvenRowColor(gridColour);
-    }
     resize(m_withCode ? 600 : 420, 480);
 
-    connect(m_dbcb1, QOverload<int>::of(&QComboBox::currentIndexChanged), this, [this] {
-        if (!m_filling)
-            RunCommand([this] { dbcb1Change(); });
-    });
+    connect(m_dbcb1, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            [this] { RunCommand([this] { dbcb1Change(); }); });
     connect(&Qry1(), &Dataset::newRecord, this, [this] { Qry1NewRecord(); });
 }
 
@@ -99,16 +60,11 @@ void Tfrm_sys_code::FormShow()
 {
     // The grid stays empty until a field is picked: the base's open of Qry1
     // has nothing to run here.
-    m_filling = true;
-    const bool filled = FillComboFromSql(
-        Qry(),
-        QStringLiteral("select SFIELD, SFIELDNAME1 from S_FIELD where stable=%1 and SFIELDTYPE='C' and idisplay=1 "
-                       "order by SFIELDNAME1")
-            .arg(QuoteSql(m_table)),
-        true, m_dbcb1);
-    m_filling = false;
-    if (filled && m_dbcb1->count() > 0 && !m_startField.isEmpty())
-        m_dbcb1->setCurrentCode(m_startField);
+    FillFieldPicker(Qry(),
+                    QStringLiteral("select SFIELD, SFIELDNAME1 from S_FIELD where stable=%1 and SFIELDTYPE='C' "
+                                   "and idisplay=1 order by SFIELDNAME1")
+                        .arg(QuoteSql(m_table)),
+                    m_dbcb1, m_startField);
 }
 
 void Tfrm_sys_code::dbcb1Change()

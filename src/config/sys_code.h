@@ -6,7 +6,6 @@
 #include <QString>
 
 class MapListCombo;
-class QLabel;
 class QWidget;
 
 // "设置选择下拉列字段内容": the entries of one code field's list table
@@ -42,9 +41,6 @@ private:
     QString m_startField;
     bool m_withCode;
     QString m_field;
-    bool m_filling = false;
     QWidget *m_pnlTop;
-    QLabel *m_lblField;
-    QLabel *m_lblHint;
     MapListCombo *m_dbcb1;
 };

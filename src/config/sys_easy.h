@@ -6,7 +6,6 @@
 #include <QString>
 
 class MapListCombo;
-class QLabel;
 class QWidget;
 
 // "设置文本列字段快捷录入": the quick-input phrases (S_EASY) of one text
@@ -39,9 +38,6 @@ private:
     QString m_table;
     QString m_startField;
     QString m_field;
-    bool m_filling = false;
     QWidget *m_pnlTop;
-    QLabel *m_lblField;
-    QLabel *m_lblHint;
     MapListCombo *m_dbcb1;
 };
