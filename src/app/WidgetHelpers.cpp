@@ -75,6 +75,17 @@ void ColourControl(QWidget *control, const QColor &colour)
     control->setPalette(p);
 }
 
+void ColourPanel(QWidget *panel, const QColor &colour)
+{
+    if (!panel || !colour.isValid())
+        return;
+    panel->setAutoFillBackground(true);
+    QPalette p = panel->palette();
+    p.setColor(QPalette::Window, colour);
+    p.setColor(QPalette::Button, colour);
+    panel->setPalette(p);
+}
+
 bool FillComboFromSql(Dataset &query, const QString &sql, bool mapped, MapListCombo *combo)
 {
     try {

@@ -20,6 +20,10 @@ class QColor;
 // invalid colour leaves it alone.
 void ColourControl(QWidget *control, const QColor &colour);
 
+// A panel or toolbar filled with a theme colour (its buttons too); an
+// invalid colour leaves it alone.
+void ColourPanel(QWidget *panel, const QColor &colour);
+
 // Save and undo enabled exactly while the dataset is editing or inserting.
 void SetSaveUndoButtons(Dataset &dataset, QAbstractButton *save, QAbstractButton *undo);
 void SetSaveUndoButtons(Dataset &dataset, QAction *save, QAction *undo);

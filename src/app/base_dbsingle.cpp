@@ -8,6 +8,7 @@
 #include "app/PropStorage.h"
 #include "app/ShellOpen.h"
 #include "app/SqlHelpers.h"
+#include "app/WidgetHelpers.h"
 #include "app/sys_about.h"
 #include "app/sys_bakdoc.h"
 #include "app/sys_coldisplay.h"
@@ -84,15 +85,6 @@ QFont designedGridFont()
     f.setFamilies({QStringLiteral("微软雅黑"), QStringLiteral("WenQuanYi Micro Hei")});
     f.setPixelSize(15);
     return f;
-}
-
-void colourWidget(QWidget *w, const QColor &colour)
-{
-    w->setAutoFillBackground(true);
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, colour);
-    p.setColor(QPalette::Button, colour);
-    w->setPalette(p);
 }
 
 } // namespace
@@ -503,10 +495,10 @@ void Tfrm_base_dbsingle::captureBaseSql()
 void Tfrm_base_dbsingle::applyWindowColour()
 {
     const QColor bg = m_edtColorbg1->colour();
-    colourWidget(m_pnlToolBar, bg);
-    colourWidget(m_tb1, bg);
-    colourWidget(m_tb2, bg);
-    colourWidget(m_pnlQuery, bg);
+    ColourPanel(m_pnlToolBar, bg);
+    ColourPanel(m_tb1, bg);
+    ColourPanel(m_tb2, bg);
+    ColourPanel(m_pnlQuery, bg);
     applyThemeColours(bg, m_edtColorbg2->colour());
     m_stbMain->fill = m_edtColorbg2->colour();
     m_stbMain->update();

@@ -11,21 +11,6 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
-namespace {
-
-void colourWidget(QWidget *w, const QColor &colour)
-{
-    if (!w || !colour.isValid())
-        return;
-    w->setAutoFillBackground(true);
-    QPalette p = w->palette();
-    p.setColor(QPalette::Window, colour);
-    p.setColor(QPalette::Button, colour);
-    w->setPalette(p);
-}
-
-} // namespace
-
 QWidget *AddSettingsPanel(Tfrm_base_dbdialog *dialog, const QStringList &lines)
 {
     auto *panel = new QWidget(dialog);
@@ -75,8 +60,8 @@ void ColourSettingsDialog(Tfrm_base_dbdialog *dialog, QWidget *panel, const QCol
                           const QColor &gridColour)
 {
     dialog->applyThemeColours(windowColour, gridColour);
-    colourWidget(dialog->tbmain(), windowColour);
-    colourWidget(panel, windowColour);
+    ColourPanel(dialog->tbmain(), windowColour);
+    ColourPanel(panel, windowColour);
     DbGrid *grid = dialog->dbgrid1();
     if (windowColour.isValid())
         grid->setFixedColor(windowColour);
